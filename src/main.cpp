@@ -1,0 +1,24 @@
+// Larkspan: the updater of Vantrel. Vantrel starts it with one argument text of four
+// "*"-separated fields; see README.md.
+#include <QApplication>
+
+#include <string>
+
+#include "platform/CodePage.h"
+#include "platform/qt/QtBackend.h"
+#include "startup/Main_ModuleM.h"
+
+int main(int argc, char** argv) {
+  // The argument text is everything after the program's path: the arguments joined by
+  // single blanks, as the command line of the original platform hands it over.
+  std::string arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) arguments += ' ';
+    arguments += argv[i];
+  }
+
+  QApplication app(argc, argv);
+  larkspan::QtBackend backend;
+  larkspan::Main(larkspan::ToWide(arguments), backend);
+  return app.exec();
+}

@@ -1,0 +1,7 @@
+#include "platform/AOnTop.h"
+
+namespace larkspan {
+
+void SetOnTop(Window& window, bool onTop) { window.SetTopmost(onTop); }
+
+}  // namespace larkspan

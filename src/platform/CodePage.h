@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace larkspan {
+
+// The one place where program texts (UTF-16) meet the narrow texts of the system: files,
+// the registry store, URLs, the shell. The narrow side is the locale's character set, and
+// UTF-8 where the locale is plain C/POSIX. Decoding never fails: a byte that is not valid in
+// the character set becomes U+FFFD, and an unpaired surrogate is written as U+FFFD too.
+std::u16string ToWide(std::string_view narrow);
+std::string ToNarrow(std::u16string_view wide);
+
+// UTF-8 in both directions, whatever the locale (protocol texts, tests).
+std::u16string FromUtf8(std::string_view utf8);
+std::string ToUtf8(std::u16string_view wide);
+
+}  // namespace larkspan
