@@ -18,7 +18,7 @@ struct Font {
 };
 
 enum class ControlKind {
-  kLabel,        // caption, font, fore colour, transparent; grows to show its text whole
+  kLabel,        // caption, font, fore colour, transparent background
   kTextBox,      // multi-line, read-only when locked
   kButton,       // picture button: picture left of the caption
   kImage,        // picture, optional tag and hand cursor, raises clicks
@@ -48,7 +48,10 @@ struct ControlLayout {
   std::u16string tag;  // images
   bool handCursor = false;  // images
   bool multiLine = false, verticalScrollBar = false, locked = false;  // text boxes
-  bool autoSize = false;  // labels that grow to show their text whole
+  // Label sizing: autoSize grows the label to show its text whole on one line per line of
+  // text; wordWrap wraps the text within the box instead. Either way the text is never cut.
+  bool autoSize = false;
+  bool wordWrap = false;
   int tabIndex = -1;  // -1: not in the tab order
   bool tabStop = false;
 };
