@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -31,9 +32,25 @@ std::string LegacyCharset() {
   return name;
 }
 
-// Converts with iconv, or returns false when the character set is not available.
+// Size of the input unit that iconv could not convert: one byte of a narrow text, one UTF-16
+// code unit, or a whole surrogate pair.
+size_t UnconvertibleUnit(const char* from, const char* src, size_t srcLeft) {
+  if (std::strcmp(from, "UTF-16LE") != 0) return 1;
+  auto unit = [&](size_t at) {
+    return static_cast<char16_t>(static_cast<unsigned char>(src[at]) |
+                                 static_cast<unsigned char>(src[at + 1]) << 8);
+  };
+  if (srcLeft >= 4 && unit(0) >= 0xD800 && unit(0) <= 0xDBFF && unit(2) >= 0xDC00 &&
+      unit(2) <= 0xDFFF) {
+    return 4;
+  }
+  return 2;
+}
+
+// Converts with iconv, or returns false when the character set is not available. Input that
+// cannot be converted becomes `replacement`, already encoded in the target set.
 bool IconvConvert(const char* to, const char* from, const char* in, size_t inBytes,
-                  std::string& out) {
+                  std::string_view replacement, std::string& out) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::vector<char> buffer(inBytes * 4 + 16);
@@ -46,11 +63,10 @@ bool IconvConvert(const char* to, const char* from, const char* in, size_t inByt
     out.append(buffer.data(), buffer.size() - dstLeft);
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
       // Skip one unconvertible input unit and go on.
-      size_t skip = std::strcmp(from, "UTF-16LE") == 0 ? 2 : 1;
-      if (srcLeft < skip) break;
+      size_t skip = std::min(UnconvertibleUnit(from, src, srcLeft), srcLeft);
       src += skip;
       srcLeft -= skip;
-      out.push_back('?');
+      out.append(replacement);
     }
   }
   iconv_close(cd);
@@ -70,7 +86,10 @@ std::u16string FromUtf8(std::string_view s) {
       ++i;
       continue;
     }
-    int extra = b >= 0xF0 && b <= 0xF4 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : -1;
+    int extra = b >= 0xF0 && b <= 0xF4  ? 3
+                : b >= 0xE0 && b < 0xF0 ? 2
+                : b >= 0xC2 && b < 0xE0 ? 1
+                                        : -1;
     char32_t c = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : b & 0x1F;
     bool ok = extra > 0 && i + extra < s.size();
     if (ok) {
@@ -133,8 +152,8 @@ std::string ToUtf8(std::u16string_view w) {
 std::u16string ToWide(std::string_view narrow) {
   std::string charset = LegacyCharset();
   std::string utf16;
-  if (!charset.empty() &&
-      IconvConvert("UTF-16LE", charset.c_str(), narrow.data(), narrow.size(), utf16)) {
+  if (!charset.empty() && IconvConvert("UTF-16LE", charset.c_str(), narrow.data(), narrow.size(),
+                                       std::string_view("\xFD\xFF", 2), utf16)) {
     std::u16string out(utf16.size() / 2, u'\0');
     std::memcpy(out.data(), utf16.data(), out.size() * 2);
     return out;
@@ -145,9 +164,9 @@ std::u16string ToWide(std::string_view narrow) {
 std::string ToNarrow(std::u16string_view wide) {
   std::string charset = LegacyCharset();
   std::string out;
-  if (!charset.empty() && IconvConvert(charset.c_str(), "UTF-16LE",
-                                       reinterpret_cast<const char*>(wide.data()),
-                                       wide.size() * 2, out)) {
+  if (!charset.empty() &&
+      IconvConvert(charset.c_str(), "UTF-16LE", reinterpret_cast<const char*>(wide.data()),
+                   wide.size() * 2, "?", out)) {
     return out;
   }
   return ToUtf8(wide);
