@@ -29,7 +29,7 @@ void CheckIndex(int index) {
   }
 }
 
-// Hidden files and special files do not count: only a regular file is a language file.
+// Only a regular file is a language file: a folder or a device of that name counts as missing.
 bool IsNormalFile(const std::u16string& path) {
   struct stat info;
   return stat(ToNarrow(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);

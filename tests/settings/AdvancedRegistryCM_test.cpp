@@ -125,15 +125,6 @@ TEST_F(RegistryTest, NamesCompareWithoutCase) {
   EXPECT_FALSE(registry.GetStringValue(u"HKEY_Current_User\\Software", u"x").has_value());
 }
 
-TEST_F(RegistryTest, CorruptStoreFailsWithoutCrashing) {
-  test::SettingsTestFolder::WriteBytes(folder.Database(), std::string(4096, 'Z'));
-  EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), u"Error");
-  EXPECT_FALSE(registry.KeyExist(kKey));
-  EXPECT_FALSE(registry.CreateKey(kKey));
-  EXPECT_FALSE(registry.SetStringValue(u"HKEY_CURRENT_USER", u"Value", u"x"));
-  EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST(RegistryErrorText, CodesMapToTheirTexts) {
   const std::pair<std::int32_t, std::u16string> cases[] = {
       {2, u"Bad Key Name"},

@@ -67,6 +67,13 @@ TEST_F(RegToolTest, WritesTheLanguageSettingTheProgramReads) {
   EXPECT_EQ(shown.status, 0);
   EXPECT_NE(shown.out.find("    default language    REG_SZ    Deutsch.lng\n"), std::string::npos)
       << shown.out;
+
+  EXPECT_EQ(Run({"delete", kKey, "/v", "Default Language", "/f"}).status, 0);
+  AdvancedRegistryCM registry;
+  EXPECT_FALSE(registry.KeyValueExist(kLangSettingKeyPath, kLangSettingValueName));
+  EXPECT_EQ(Run({"delete", "hkcu\\software\\quillmere", "/f"}).status, 0);  // with its subkeys
+  EXPECT_FALSE(registry.KeyExist(u"HKEY_CURRENT_USER\\Software\\Quillmere"));
+  EXPECT_TRUE(registry.KeyExist(u"HKEY_CURRENT_USER\\Software"));
 }
 
 TEST_F(RegToolTest, FailuresExitWithOneLine) {
@@ -89,16 +96,6 @@ TEST_F(RegToolTest, FailuresExitWithOneLine) {
   }
   EXPECT_EQ(AdvancedRegistryCM().GetStringValue(kLangSettingKeyPath, kLangSettingValueName),
             u"English.lng");
-}
-
-TEST_F(RegToolTest, DeleteRemovesTheWholeKey) {
-  ASSERT_EQ(Run({"add", kKey, "/v", "Default Language", "/d", "English.lng"}).status, 0);
-  EXPECT_EQ(Run({"delete", kKey, "/v", "Default Language", "/f"}).status, 0);
-  AdvancedRegistryCM registry;
-  EXPECT_FALSE(registry.KeyValueExist(kLangSettingKeyPath, kLangSettingValueName));
-  EXPECT_EQ(Run({"delete", "hkcu\\software\\quillmere", "/f"}).status, 0);
-  EXPECT_FALSE(registry.KeyExist(u"HKEY_CURRENT_USER\\Software\\Quillmere"));
-  EXPECT_TRUE(registry.KeyExist(u"HKEY_CURRENT_USER\\Software"));
 }
 
 }  // namespace
