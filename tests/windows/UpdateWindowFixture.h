@@ -4,7 +4,6 @@
 // composed line can be checked character for character.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 
 #include "startup/AppGlobals.h"
@@ -12,11 +11,6 @@
 #include "support/HeadlessBackend.h"
 
 namespace larkspan::test {
-
-inline std::u16string EntryText(int index) {
-  std::string text = "<" + std::to_string(index) + ">";
-  return std::u16string(text.begin(), text.end());
-}
 
 class UpdateWindowTest : public ::testing::Test {
  protected:
@@ -27,9 +21,10 @@ class UpdateWindowTest : public ::testing::Test {
       commandLineAtLanguageLoad = Globals().CommandLine;
       for (int index :
            {24, 108, 334, 1045, 1047, 1048, 1099, 1100, 1107, 1156, 1160, 1161, 1162, 1284}) {
-        Globals().LangText.Set(index, EntryText(index));
+        std::string text = "<" + std::to_string(index) + ">";
+        Globals().LangText.Set(index, std::u16string(text.begin(), text.end()));
       }
-      // The three texts that carry the maker's name, written in another case than it is.
+      // The texts that carry the maker's name, written in other cases than it is.
       Globals().LangText.Set(1157, u"<1157 QUILLMERE>");
       Globals().LangText.Set(1158, u"<1158 quillmere>");
       Globals().LangText.Set(1159, u"<1159 Quillmere quillmere>");
@@ -37,21 +32,13 @@ class UpdateWindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    // The windows belong to this test's back end: drop them while it still exists.
-    ResetGlobals();
+    ResetGlobals();  // the windows belong to this test's back end: drop them while it exists
     SetLanguageLoader(nullptr);
   }
 
-  // Runs the entry procedure; the update window is then loaded and shown.
   HeadlessWindow& Start(const std::u16string& arguments) {
     Main(arguments, backend);
     return backend.WindowNamed("CheckUpdatesForm");
-  }
-
-  int JNSplitMessages() const {
-    int count = 0;
-    for (const MessageRecord& m : backend.messages) count += m.title == u"JNSplit - Function Error";
-    return count;
   }
 
   HeadlessBackend backend;
