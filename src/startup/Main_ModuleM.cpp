@@ -41,7 +41,7 @@ LanguageLoader SetLanguageLoader(LanguageLoader loader) {
 void Main(const std::u16string& argumentText, UiFactory& ui) {
   AppGlobals& g = Globals();
   g.ui = &ui;
-  // The language comes first: even the refusal below may one day want it.
+  // The language comes first, before any window or message could want a text.
   ResumeNext([&] { LoadLanguageTable(); });
   ResumeNext([&] { g.CommandLine = argumentText; });
   // Started without arguments (by hand, say): nothing to check, end quietly.
