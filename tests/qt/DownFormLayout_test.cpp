@@ -72,28 +72,23 @@ TEST_F(DownFormLayoutQtTest, WindowAndControlsStandAtTheirPixelPlaces) {
 }
 
 TEST_F(DownFormLayoutQtTest, ButtonsShareTwoPlacesOneVisibleEachWithItsPicture) {
-  struct Place {
-    const char* shown;
-    const char* hidden;
+  struct Button {
+    const char* name;
+    const char* sharesWith;
+    bool shown;
+    int picture;
   };
-  for (const Place& p : {Place{"btnStopDownload", "btnClose"}, Place{"btnCancel", "btnRunFile"}}) {
-    QPushButton* shown = Child<QPushButton>(p.shown);
-    QPushButton* hidden = Child<QPushButton>(p.hidden);
-    ASSERT_NE(shown, nullptr);
-    ASSERT_NE(hidden, nullptr);
-    EXPECT_EQ(shown->geometry(), hidden->geometry()) << p.shown;
-    EXPECT_TRUE(shown->isVisible()) << p.shown;
-    EXPECT_TRUE(hidden->isHidden()) << p.hidden;
-  }
-  struct Picture {
-    const char* button;
-    int size;
-  };
-  for (const Picture& p : {Picture{"btnStopDownload", 20}, Picture{"btnClose", 24},
-                           Picture{"btnCancel", 16}, Picture{"btnRunFile", 20}}) {
-    QPushButton* button = Child<QPushButton>(p.button);
-    EXPECT_FALSE(button->icon().isNull()) << p.button;
-    EXPECT_EQ(button->iconSize(), QSize(p.size, p.size)) << p.button;
+  for (const Button& b : {Button{"btnStopDownload", "btnClose", true, 20},
+                          Button{"btnClose", "btnStopDownload", false, 24},
+                          Button{"btnCancel", "btnRunFile", true, 16},
+                          Button{"btnRunFile", "btnCancel", false, 20}}) {
+    SCOPED_TRACE(b.name);
+    QPushButton* button = Child<QPushButton>(b.name);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->geometry(), Child(b.sharesWith)->geometry());
+    EXPECT_EQ(button->isVisible(), b.shown);
+    EXPECT_FALSE(button->icon().isNull());
+    EXPECT_EQ(button->iconSize(), QSize(b.picture, b.picture));
   }
 }
 

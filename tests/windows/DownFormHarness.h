@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the download window's behaviour tests: the headless back end, a local HTTP
 // server, distinctive language texts ("<1148>"), a temporary target folder and a recording
-// shell launcher.
+// shell launcher. Virtual time stands still while a download runs.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -23,32 +23,21 @@
 
 namespace larkspan::test {
 
-inline std::u16string LangMark(int index) {
-  return u"<" + FromUtf8(std::to_string(index)) + u">";
-}
-
-// A body whose bytes differ from their neighbours, so that a lost, doubled or reordered chunk
-// shows in the saved file.
-inline std::string PatternBody(std::size_t size, unsigned seed = 1) {
+// Bytes that differ from their neighbours: a lost, doubled or reordered chunk shows.
+inline std::string PatternBody(std::size_t size) {
   std::string body(size, '\0');
-  for (std::size_t i = 0; i < size; ++i)
-    body[i] = static_cast<char>((i * 7 + seed * 13 + i / 251) % 256);
+  for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(i * 7 + i / 251);
   return body;
 }
 
-// What the window shows at one moment.
-struct Shown {
-  std::string status;
-  Rgb statusColor = 0;
-  std::string fileSize, down, rate;
-  int barMax = 0, barValue = 0;
-  bool stop = false, close = false, cancel = false, runFile = false;
-  std::vector<std::string> statusHistory, downHistory;
-  std::vector<int> barHistory;
-};
+inline std::optional<std::string> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class DownFormTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     ResetGlobals();
     AppGlobals& g = Globals();
@@ -59,7 +48,7 @@ class DownFormTest : public ::testing::Test {
     g.DownloaderTitle = u"Quillmere - Download Manager";
     for (int i :
          {168, 578, 717, 1110, 1111, 1112, 1133, 1141, 1144, 1148, 1149, 1150, 1151, 1152, 1154}) {
-      g.LangText.Set(i, LangMark(i));
+      g.LangText.Set(i, FromUtf8("<" + std::to_string(i) + ">"));
     }
     g.transferSettings.requestTimeoutSeconds = 5;
     char pattern[] = "/tmp/larkspan-down-XXXXXX";
@@ -77,52 +66,35 @@ class DownFormTest : public ::testing::Test {
   }
 
   HeadlessWindow& Win() { return backend.WindowNamed("DownForm"); }
+  std::string Caption(const char* label) { return Narrow(Win().LabelNamed(label).caption); }
+  std::vector<std::string> History(const char* label) {
+    std::vector<std::string> texts;
+    for (const auto& text : Win().LabelNamed(label).captionHistory) texts.push_back(Narrow(text));
+    return texts;
+  }
+  bool Shown(const char* button) { return Win().ButtonNamed(button).visible; }
+  // Chunks counted in this opening: one progress update each.
+  std::size_t Chunks() { return Win().BarNamed("ProBarDownload").valueHistory.size(); }
 
-  std::string Target(const std::string& name) const { return folder + "/" + name; }
-
-  // Serves `body` at `path` and makes it the download address.
-  void Offer(const std::string& path, HttpResponse response) {
+  // Serves the response and makes it the download address; the dialog answers `target`.
+  void Offer(const std::string& path, HttpResponse response, const std::string& target) {
     http.Serve(path, std::move(response));
     Globals().DownloadURL = FromUtf8(http.Url(path));
+    backend.saveAnswers = {FromUtf8(folder + "/" + target)};
   }
 
-  Shown Capture() {
-    HeadlessWindow& w = Win();
-    Shown s;
-    s.status = Narrow(w.LabelNamed("lblDownStat").caption);
-    s.statusColor = w.LabelNamed("lblDownStat").foreColor;
-    s.fileSize = Narrow(w.LabelNamed("lblFileSizeVal").caption);
-    s.down = Narrow(w.LabelNamed("lblDownVal").caption);
-    s.rate = Narrow(w.LabelNamed("lblTransferRateVal").caption);
-    s.barMax = w.BarNamed("ProBarDownload").maximum;
-    s.barValue = w.BarNamed("ProBarDownload").value;
-    s.stop = w.ButtonNamed("btnStopDownload").visible;
-    s.close = w.ButtonNamed("btnClose").visible;
-    s.cancel = w.ButtonNamed("btnCancel").visible;
-    s.runFile = w.ButtonNamed("btnRunFile").visible;
-    for (const auto& c : w.LabelNamed("lblDownStat").captionHistory) {
-      s.statusHistory.push_back(Narrow(c));
-    }
-    for (const auto& c : w.LabelNamed("lblDownVal").captionHistory) {
-      s.downHistory.push_back(Narrow(c));
-    }
-    s.barHistory = w.BarNamed("ProBarDownload").valueHistory;
-    return s;
-  }
-
-  // Chunks counted so far in this opening (one progress update each).
-  std::size_t ChunksShown() { return Win().BarNamed("ProBarDownload").valueHistory.size(); }
-
-  // Opens the window; once the download has ended (virtual time stands still during it),
-  // captures what the window shows and closes it with `closeButton`.
-  std::optional<Shown> RunAndClose(const std::string& closeButton = "btnClose") {
-    std::optional<Shown> shown;
+  // Opens the window; once the download has ended, runs `inspect` on the window as it is and
+  // then closes it with `closeButton`.
+  void RunThenClose(const std::function<void()>& inspect, const char* closeButton = "btnClose") {
+    bool inspected = false;
     backend.At(backend.Now() + 60'000, [&] {
-      shown = Capture();
+      inspect();
+      inspected = true;
       Win().Click(closeButton);
     });
     form->ShowModal();
-    return shown;
+    EXPECT_TRUE(inspected);
+    EXPECT_FALSE(Win().visible);
   }
 
   // Runs `action` once, in the first yield at which `condition` holds.
@@ -135,14 +107,12 @@ class DownFormTest : public ::testing::Test {
     };
   }
 
-  static std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  static void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+  void ExpectStopped() {
+    EXPECT_EQ(Caption("lblDownStat"), "<1144>");
+    EXPECT_EQ(Win().LabelNamed("lblDownStat").foreColor, 0xFF0000u);
+    EXPECT_TRUE(Shown("btnClose") && Shown("btnCancel"));
+    EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnRunFile"));
+    EXPECT_TRUE(form->DownStopped());
   }
 
   HeadlessBackend backend;

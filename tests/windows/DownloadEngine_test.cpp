@@ -7,56 +7,42 @@
 namespace larkspan::test {
 namespace {
 
-constexpr Rgb kGreen = 0x0C8B3F, kBlue = 0x0000FF, kRed = 0xFF0000;
-
 using DownloadEngine = DownFormTest;
 
 struct BodyCase {
   std::size_t size;
-  std::string fileSizeText;
-  std::vector<std::string> downTexts;  // one per chunk request
-  std::vector<int> barValues;
+  std::string fileSize;
+  std::vector<std::string> downTexts;  // after each chunk request
+  std::vector<int> bar;
 };
 
 class BodySizes : public DownFormTest, public ::testing::WithParamInterface<BodyCase> {};
 
-TEST_P(BodySizes, SavesTheBodyInChunksAndReportsComplete) {
+TEST_P(BodySizes, SavedWholeInChunksWithProgressAndCompleteState) {
   const BodyCase& c = GetParam();
   const std::string body = PatternBody(c.size);
-  Offer("/files/vantrel_setup.exe", HttpResponse::Text(body));
-  backend.saveAnswers = {FromUtf8(Target("setup.exe"))};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-
+  Offer("/files/vantrel_setup.exe", HttpResponse::Text(body), "setup.exe");
+  RunThenClose([&] {
+    EXPECT_EQ(Caption("lblFileSizeVal"), c.fileSize);
+    std::vector<std::string> down{""};  // emptied at load
+    down.insert(down.end(), c.downTexts.begin(), c.downTexts.end());
+    std::vector<std::string> status{"", "<1141>"};
+    status.insert(status.end(), c.downTexts.size(), "<1148> ...");
+    status.push_back("<1149>");
+    EXPECT_EQ(History("lblDownVal"), down);
+    EXPECT_EQ(History("lblDownStat"), status);
+    EXPECT_EQ(Win().BarNamed("ProBarDownload").valueHistory, c.bar);
+    EXPECT_EQ(Win().LabelNamed("lblDownStat").foreColor, 0x0000FFu);
+    EXPECT_EQ(Caption("lblTransferRateVal"), "0  ( KB/Sec )");
+    EXPECT_TRUE(Shown("btnClose") && Shown("btnRunFile"));
+    EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnCancel"));
+  });
   ASSERT_EQ(backend.saveDialogs.size(), 1u);
   EXPECT_EQ(Narrow(backend.saveDialogs[0].fileName), "vantrel_setup.exe");
   EXPECT_EQ(Narrow(backend.saveDialogs[0].filter), "*.exe|*.exe");
   EXPECT_EQ(backend.saveDialogs[0].initDir, UserDesktopFolder());
-  EXPECT_EQ(ReadFile(Target("setup.exe")), body);
-  EXPECT_TRUE(backend.messages.empty());
-
-  EXPECT_EQ(shown->fileSize, c.fileSizeText);
-  std::vector<std::string> downTexts{""};  // emptied at load
-  downTexts.insert(downTexts.end(), c.downTexts.begin(), c.downTexts.end());
-  EXPECT_EQ(shown->downHistory, downTexts);
-  EXPECT_EQ(shown->barHistory, c.barValues);
-  EXPECT_EQ(shown->barMax, 100);
-  EXPECT_EQ(shown->status, "<1149>");
-  EXPECT_EQ(shown->statusColor, kBlue);
-  EXPECT_EQ(shown->rate, "0  ( KB/Sec )");
-  EXPECT_FALSE(shown->stop);
-  EXPECT_FALSE(shown->cancel);
-  EXPECT_TRUE(shown->close);
-  EXPECT_TRUE(shown->runFile);
-
-  // Status line: empty at load, requesting, one receiving text per chunk, complete.
-  std::vector<std::string> statuses{"", "<1141>"};
-  statuses.insert(statuses.end(), c.downTexts.size(), "<1148> ...");
-  statuses.push_back("<1149>");
-  EXPECT_EQ(shown->statusHistory, statuses);
-  EXPECT_TRUE(form->DownCompleted());
-  EXPECT_FALSE(Win().visible);  // Close after completion asks nothing
+  EXPECT_EQ(ReadFile(folder + "/setup.exe"), body);
+  EXPECT_TRUE(backend.messages.empty());  // the close after completion asks nothing
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,32 +61,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "5 KB  ( 62 % )", "6 KB  ( 75 % )", "7 KB  ( 88 % )", "8 KB  ( 100 % )"},
                  {12, 25, 38, 50, 62, 75, 88, 100}}));
 
-TEST_F(DownloadEngine, AddressEndingInSlashOffersNoNameAndAnEmptyExtension) {
-  Offer("/files/", HttpResponse::Text("listing"));
-  // Blanks around the address are not part of it.
-  Globals().DownloadURL = u"  " + Globals().DownloadURL + u" ";
-  backend.saveAnswers = {FromUtf8(Target("listing.txt"))};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ASSERT_EQ(backend.saveDialogs.size(), 1u);
-  EXPECT_EQ(Narrow(backend.saveDialogs[0].fileName), "");
-  EXPECT_EQ(Narrow(backend.saveDialogs[0].filter), "*.|*.");
-  EXPECT_EQ(ReadFile(Target("listing.txt")), "listing");
-  EXPECT_EQ(shown->status, "<1149>");
+TEST_F(DownloadEngine, ErrorPageAtAnAddressEndingInSlashIsSavedAsComplete) {
+  Offer("/files/", HttpResponse::Text("<html>gone</html>", 404), "page.html");
+  Globals().DownloadURL = u"  " + Globals().DownloadURL + u" ";  // blanks are not part of it
+  RunThenClose([&] { EXPECT_EQ(Caption("lblDownStat"), "<1149>"); });
+  EXPECT_EQ(Narrow(backend.saveDialogs.at(0).fileName), "");
+  EXPECT_EQ(Narrow(backend.saveDialogs.at(0).filter), "*.|*.");
+  EXPECT_EQ(ReadFile(folder + "/page.html"), "<html>gone</html>");
 }
 
-TEST_F(DownloadEngine, ReplacingAskedNoShowsTheDialogAgainAndYesLeavesNoOldBytes) {
-  const std::string target = Target("setup.exe");
-  WriteFile(target, std::string(5000, 'o'));
-  Offer("/setup.exe", HttpResponse::Text("new installer"));
-  backend.onSaveDialog = [&](const SaveDialogRecord&) { return FromUtf8(target); };
+TEST_F(DownloadEngine, ReplaceNoShowsTheDialogAgainAndYesLeavesNoOldBytes) {
+  const std::string target = folder + "/setup.exe";
+  std::ofstream(target) << std::string(5000, 'o');
+  Offer("/setup.exe", HttpResponse::Text("new installer"), "setup.exe");
+  backend.saveAnswers = {FromUtf8(target), FromUtf8(target)};
   backend.msgAnswers = {MsgBoxResult::kNo, MsgBoxResult::kYes};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
+  RunThenClose([] {});
   ASSERT_EQ(backend.saveDialogs.size(), 2u);
-  EXPECT_EQ(Narrow(backend.saveDialogs[0].fileName), "setup.exe");
   EXPECT_EQ(Narrow(backend.saveDialogs[1].fileName), target);  // the path just chosen
   ASSERT_EQ(backend.messages.size(), 2u);
   for (const MessageRecord& m : backend.messages) {
@@ -109,151 +86,92 @@ TEST_F(DownloadEngine, ReplacingAskedNoShowsTheDialogAgainAndYesLeavesNoOldBytes
     EXPECT_EQ(Narrow(m.title), "Quillmere - Download Manager");
   }
   EXPECT_EQ(ReadFile(target), "new installer");
-  EXPECT_EQ(http.RequestCount("/setup.exe"), 1u);
 }
 
-TEST_F(DownloadEngine, ErrorPageWithLengthIsSavedAndReportedComplete) {
-  Offer("/gone.exe", HttpResponse::Text("<html>not here</html>", 404));
-  backend.saveAnswers = {FromUtf8(Target("gone.exe"))};
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  EXPECT_EQ(shown->status, "<1149>");
-  EXPECT_EQ(ReadFile(Target("gone.exe")), "<html>not here</html>");
-}
-
-void ExpectStoppedButtons(const Shown& s) {
-  EXPECT_EQ(s.status, "<1144>");
-  EXPECT_EQ(s.statusColor, kRed);
-  EXPECT_FALSE(s.stop);
-  EXPECT_TRUE(s.close);
-  EXPECT_TRUE(s.cancel);
-  EXPECT_FALSE(s.runFile);
-}
-
-TEST_F(DownloadEngine, StopWhileWaitingCancelsTheRequestAndCreatesNoFile) {
+TEST_F(DownloadEngine, StopWhileWaitingCreatesNoFile) {
   HttpResponse silent;
   silent.silent = true;
-  Offer("/slow.exe", silent);
-  backend.saveAnswers = {FromUtf8(Target("slow.exe"))};
+  Offer("/slow.exe", silent, "slow.exe");
   OnceWhen([] { return true; }, [&] { Win().Click("btnStopDownload"); });
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
-  EXPECT_EQ(shown->fileSize, "");
-  EXPECT_FALSE(ReadFile(Target("slow.exe")));
-  EXPECT_TRUE(form->DownStopped());
-  EXPECT_TRUE(backend.messages.empty());
+  RunThenClose([&] {
+    ExpectStopped();
+    EXPECT_EQ(Caption("lblFileSizeVal"), "");
+  });
+  EXPECT_FALSE(ReadFile(folder + "/slow.exe"));
 }
 
-TEST_F(DownloadEngine, StopWhileReceivingKeepsThePartialFileAndTheDisplays) {
+TEST_F(DownloadEngine, StopWhileReceivingKeepsThePartFileAndTheDisplays) {
   const std::string body = PatternBody(8192);
-  Offer("/setup.exe", HttpResponse::Text(body));
-  backend.saveAnswers = {FromUtf8(Target("setup.exe"))};
-  OnceWhen([&] { return ChunksShown() == 3; }, [&] { Win().Click("btnStopDownload"); });
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
-  EXPECT_EQ(shown->fileSize, "8 KB");
-  EXPECT_EQ(shown->down, "3 KB  ( 38 % )");
-  EXPECT_EQ(shown->barValue, 38);
-  EXPECT_EQ(ReadFile(Target("setup.exe")), body.substr(0, 3072));
+  Offer("/setup.exe", HttpResponse::Text(body), "setup.exe");
+  OnceWhen([&] { return Chunks() == 3; }, [&] { Win().Click("btnStopDownload"); });
+  RunThenClose([&] {
+    ExpectStopped();
+    EXPECT_EQ(Caption("lblDownVal"), "3 KB  ( 38 % )");
+    EXPECT_EQ(Win().BarNamed("ProBarDownload").value, 38);
+  });
+  EXPECT_EQ(ReadFile(folder + "/setup.exe"), body.substr(0, 3072));
 }
 
-// Requests that end without a usable length: nothing is written, an existing target stays as
-// it was, and the window ends stopped without a message.
-struct BrokenResponse {
+// Requests that end without a usable length: the window ends stopped without a message, and
+// an existing target is not touched.
+struct Broken {
   const char* name;
   HttpResponse response;
   bool refused = false;
 };
 
-class BrokenResponses : public DownFormTest,
-                        public ::testing::WithParamInterface<BrokenResponse> {};
+HttpResponse Broke(void (*change)(HttpResponse&)) {
+  HttpResponse r = HttpResponse::Text(std::string(3000, 'b'));
+  change(r);
+  return r;
+}
 
-TEST_P(BrokenResponses, EndStoppedAndLeaveTheExistingTargetUntouched) {
-  const std::string target = Target("setup.exe");
-  WriteFile(target, "previous installer");
-  Offer("/setup.exe", GetParam().response);
+class BrokenResponses : public DownFormTest, public ::testing::WithParamInterface<Broken> {};
+
+TEST_P(BrokenResponses, EndStoppedAndLeaveTheExistingTargetAlone) {
+  const std::string target = folder + "/setup.exe";
+  std::ofstream(target) << "previous installer";
+  Offer("/setup.exe", GetParam().response, "setup.exe");
   if (GetParam().refused) {
     Globals().DownloadURL =
         FromUtf8("http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/setup.exe");
   }
-  backend.saveAnswers = {FromUtf8(target)};
-  backend.msgAnswers = {MsgBoxResult::kYes};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
+  backend.msgAnswers = {MsgBoxResult::kYes};  // replace it
+  RunThenClose([&] {
+    ExpectStopped();
+    EXPECT_EQ(Chunks(), 0u);
+  });
   EXPECT_EQ(ReadFile(target), "previous installer");
-  ASSERT_EQ(backend.messages.size(), 1u);  // only the replace question
-  EXPECT_EQ(shown->downHistory, std::vector<std::string>{""});  // no chunk counted
-}
-
-HttpResponse WithoutLength() {
-  HttpResponse r = HttpResponse::Text("body");
-  r.omitContentLength = true;
-  return r;
-}
-
-HttpResponse RawLength(const char* value) {
-  HttpResponse r = HttpResponse::Text("body");
-  r.rawContentLength = value;
-  return r;
-}
-
-HttpResponse Chunked() {
-  HttpResponse r = HttpResponse::Text(std::string(3000, 'c'));
-  r.chunked = true;
-  return r;
+  EXPECT_EQ(backend.messages.size(), 1u);  // only the replace question
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrokenResponses,
-    ::testing::Values(BrokenResponse{"NoLength", WithoutLength()},
-                      BrokenResponse{"Chunked", Chunked()},
-                      BrokenResponse{"LengthBeyond32Bits", RawLength("2147483648")},
-                      BrokenResponse{"LengthNotANumber", RawLength("12ab")},
-                      BrokenResponse{"ConnectionRefused", HttpResponse::Text("x"), true}),
+    ::testing::Values(
+        Broken{"NoLength", Broke([](HttpResponse& r) { r.omitContentLength = true; })},
+        Broken{"Chunked", Broke([](HttpResponse& r) { r.chunked = true; })},
+        Broken{"Beyond32Bits", Broke([](HttpResponse& r) { r.rawContentLength = "2147483648"; })},
+        Broken{"NotANumber", Broke([](HttpResponse& r) { r.rawContentLength = "12ab"; })},
+        Broken{"Refused", HttpResponse::Text("x"), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadEngine, BodyCutShortKeepsTheChunksReadAndEndsStopped) {
   const std::string body = PatternBody(4096);
   HttpResponse cut = HttpResponse::Text(body);
   cut.sendBytes = 1500;
-  Offer("/setup.exe", cut);
-  backend.saveAnswers = {FromUtf8(Target("setup.exe"))};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
-  EXPECT_EQ(shown->down, "1 KB  ( 25 % )");
-  EXPECT_EQ(ReadFile(Target("setup.exe")), body.substr(0, 1024));
-}
-
-TEST_F(DownloadEngine, UnwritableTargetEndsStopped) {
-  Offer("/setup.exe", HttpResponse::Text("body"));
-  backend.saveAnswers = {FromUtf8(folder + "/missing/setup.exe")};
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
-  EXPECT_EQ(shown->fileSize, "4 Bytes");
+  Offer("/setup.exe", cut, "setup.exe");
+  RunThenClose([&] { ExpectStopped(); });
+  EXPECT_EQ(ReadFile(folder + "/setup.exe"), body.substr(0, 1024));
 }
 
 TEST_F(DownloadEngine, MoreThan32767ChunksBetweenTwoRateTicksFail) {
-  // Virtual time stands still during the download, so the rate timer never resets the count.
   HttpResponse big = HttpResponse::Text(PatternBody(1024));
   big.repeat = 32768 + 1;
-  Offer("/big.bin", big);
-  backend.saveAnswers = {FromUtf8(Target("big.bin"))};
-
-  std::optional<Shown> shown = RunAndClose();
-  ASSERT_TRUE(shown);
-  ExpectStoppedButtons(*shown);
+  Offer("/big.bin", big, "big.bin");
+  RunThenClose([&] { ExpectStopped(); });
   EXPECT_EQ(form->DownChunks(), 32767);
   // The chunk that overflowed the count was taken but not written.
-  EXPECT_EQ(std::filesystem::file_size(Target("big.bin")), 32767u * 1024u);
+  EXPECT_EQ(std::filesystem::file_size(folder + "/big.bin"), 32767u * 1024u);
 }
 
 }  // namespace
