@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
-  fonts-liberation
+  fonts-liberation fonts-dejavu-core
   curl
 )
 
