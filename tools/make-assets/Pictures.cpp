@@ -11,9 +11,11 @@ struct BoxFaces {
   QPolygonF front, side, lid;
 };
 
+// The box keeps to the left of its picture: the update window stretches the picture to a
+// place whose right part lies under the product description.
 BoxFaces BoxGeometry() {
-  const QPointF depth(30, -20);
-  const QRectF front(22, 38, 132, 146);
+  const QPointF depth(28, -20);
+  const QRectF front(8, 36, 122, 148);
   BoxFaces faces;
   faces.front = QPolygonF(front);
   faces.side << front.topRight() << front.topRight() + depth << front.bottomRight() + depth
@@ -63,7 +65,7 @@ QImage OstrafelBox() {
   DrawCentredText(p, QRectF(front.left(), front.top() + 10, front.width(), 30),
                   QStringLiteral("Ostrafel"), 22, Qt::white);
   DrawCentredText(p, QRectF(front.left(), front.top() + 38, front.width(), 14),
-                  QStringLiteral("MULTIMEDIA CONVERTER"), 9, QColor(0xE8, 0xF6, 0xD8));
+                  QStringLiteral("MULTIMEDIA CONVERTER"), 8, QColor(0xE8, 0xF6, 0xD8));
   DrawFilmStrip(p, QRectF(front.left() + 16, front.top() + 64, front.width() - 32, 40));
   DrawCentredText(p, QRectF(front.left(), front.bottom() - 34, front.width(), 14),
                   QStringLiteral("Video \u2022 Audio \u2022 DVD"), 10, Qt::white);
