@@ -198,12 +198,19 @@ TEST_F(InetTest, SilenceBeforeTheResponseEndsTheRequest) {
   EXPECT_EQ(inet.GetHeader(u"Content-Length"), u"");
 }
 
-TEST_F(InetTest, RefusedPortEndsWithoutResponse) {
-  inet.Execute(Wide("http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/"),
-               u"GET");
-  AwaitResponse(inet);
-  EXPECT_EQ(inet.GetHeader(u"Content-Length"), u"");
-  EXPECT_THROW(inet.GetChunk(1024), Failure);
+TEST_F(InetTest, RefusedOrResetConnectionEndsWithoutResponse) {
+  HttpResponse reset;
+  reset.resetBeforeHeaders = true;
+  server.Serve("/reset", reset);
+  for (const std::string& address :
+       {"http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/",
+        server.Url("/reset")}) {
+    SCOPED_TRACE(address);
+    inet.Execute(Wide(address), u"GET");
+    AwaitResponse(inet);
+    EXPECT_EQ(inet.GetHeader(u"Content-Length"), u"");
+    EXPECT_THROW(inet.GetChunk(1024), Failure);
+  }
 }
 
 TEST_F(InetTest, UnusableAddressOrOperationRaisesAtOnce) {
@@ -221,13 +228,13 @@ TEST_F(InetTest, PortSettingAppliesToAddressesWithoutPort) {
 }
 
 TEST_F(InetTest, GetChunkLetsEventsRunWhileASlowServerSends) {
-  HttpResponse slow = HttpResponse::Text(Pattern(3000));
-  slow.bytesPerSecond = 20000;
+  HttpResponse slow = HttpResponse::Text(Pattern(2048));
+  slow.bytesPerSecond = 4000;  // half a second for the body
   server.Serve("/slow", slow);
   PumpProbe pump;
   inet.Execute(Wide(server.Url("/slow")), u"GET");
   AwaitResponse(inet);
-  EXPECT_EQ(Download(inet, 3000), Pattern(3000));
+  EXPECT_EQ(Download(inet, 2048), Pattern(2048));
   EXPECT_GT(pump.passes, 5);
 }
 

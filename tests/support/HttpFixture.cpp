@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -102,6 +103,16 @@ bool ForEachPiece(const HttpResponse& response, std::size_t limit, std::size_t p
   return true;
 }
 
+// Tests talk to the fixture directly, even on a machine whose environment names a proxy.
+void BypassProxiesForLoopback() {
+  for (const char* name : {"no_proxy", "NO_PROXY"}) {
+    const char* current = std::getenv(name);
+    std::string value = current != nullptr ? current : "";
+    if (value.find("127.0.0.1") != std::string::npos) continue;
+    setenv(name, (value.empty() ? "" : value + ",").append("127.0.0.1,localhost").c_str(), 1);
+  }
+}
+
 }  // namespace
 
 HttpResponse HttpResponse::Text(std::string body, int status) {
@@ -138,6 +149,7 @@ struct HttpFixture::Connection {
 };
 
 HttpFixture::HttpFixture() {
+  BypassProxiesForLoopback();
   listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int one = 1;
   setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
