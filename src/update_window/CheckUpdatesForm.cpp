@@ -8,8 +8,8 @@
 #include "startup/AppGlobals.h"
 #include "startup/Main_ModuleM.h"
 #include "toolkit/JString.h"
-#include "toolkit/NumberText.h"
 #include "update_window/CheckUpdatesLayout.h"
+#include "update_window/UpdateInfo.h"
 
 namespace larkspan {
 namespace {
@@ -27,14 +27,6 @@ std::u16string WithCompanyName(const std::u16string& text) {
 
 std::u16string ErrorLine(const char16_t* number) {
   return u"(" + Lang(334) + u" " + number + u")";
-}
-
-bool StartsWithHeadTag(const std::u16string& text) {
-  std::u16string head = text.substr(0, 6);
-  for (char16_t& c : head) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return head == u"<head>";
 }
 
 }  // namespace
@@ -176,27 +168,14 @@ void CheckUpdatesForm::GoNow() {
 
 void CheckUpdatesForm::CheckUpdate() {
   AppGlobals& g = Globals();
-  std::u16string text = Inet1.OpenURL(g.UpdateInfoURL);
-  text = TrimBlanks(text);
-  // Nothing, or a web server's own page instead of the update information.
-  if (text.empty() || StartsWithHeadTag(text)) {
+  const UpdateInfo info = ReadUpdateInfo(Inet1.OpenURL(g.UpdateInfoURL));
+  // The installer address is kept even when another field turns out empty.
+  if (info.fieldsTaken) g.DownloadURL = info.downloadUrl;
+  if (info.outcome == UpdateInfoOutcome::kServerError) {
     ShowServerError();
     return;
   }
-
-  std::u16string edition = JNSplit(text, u"#", 0, true);
-  std::u16string version = JNSplit(text, u"#", 1, true);
-  std::u16string build = JNSplit(text, u"#", 2, true);
-  g.DownloadURL = JNSplit(text, u"#", 3, true);
-  std::u16string news = JNSplit(text, u"#", 4, true);
-
-  for (const std::u16string* field : {&edition, &version, &build, &g.DownloadURL, &news}) {
-    if (TrimBlanks(*field).empty()) {
-      ShowServerError();
-      return;
-    }
-  }
-  ShowNews(version, edition, build, news);
+  ShowNews(info.version, info.edition, info.build, info.news);
 }
 
 }  // namespace larkspan
