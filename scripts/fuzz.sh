@@ -41,9 +41,14 @@ case "$mode" in
     ;;
 esac
 
+# Several runs may start at once (two targets side by side): one builds, the others wait.
+mkdir -p "$build"
+exec 9>"$build/fuzz-build.lock"
+flock 9
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DLARKSPAN_FUZZ=ON >/dev/null
 cmake --build "$build" --target larkspan_fuzz
+flock -u 9
 
 if [ "$mode" = replay ]; then
   failed=()

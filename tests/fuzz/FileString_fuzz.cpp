@@ -73,13 +73,12 @@ void Size(FuzzInput& in) {
   const bool hasUnit = EndsWith(result, u" Bytes") || EndsWith(result, u" KB") ||
                        EndsWith(result, u" MB") || EndsWith(result, u" GB");
   FUZZ_CHECK(hasUnit);
+  // The rest holds when the size chooses the unit (a forced unit is the caller's choice).
+  if (forcedUnit != 0) return;
   if (unit < 1 || unit > 4) FUZZ_CHECK(result == u"0 Bytes");
-  // Kilobytes are always whole when the unit is chosen by the size.
-  if (forcedUnit == 0 && EndsWith(result, u" KB")) {
-    FUZZ_CHECK(result.find(u'.') == std::u16string::npos);
-  }
-  if (forcedUnit == 0 && unit == 1 && std::isfinite(size) && size >= 0 && size < 1024 &&
-      decimals >= 0) {
+  // Kilobytes are always whole.
+  if (EndsWith(result, u" KB")) FUZZ_CHECK(result.find(u'.') == std::u16string::npos);
+  if (unit == 1 && std::isfinite(size) && size >= 0 && size < 1024) {
     FUZZ_CHECK(EndsWith(result, u" Bytes"));
   }
 }
