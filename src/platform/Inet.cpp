@@ -1,8 +1,12 @@
 #include "platform/Inet.h"
 
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/CurlSession.h"
@@ -47,6 +51,77 @@ struct BoundedBody {
   }
 };
 
+bool IsPlainNumber(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::string_view TrimmedLine(std::string_view line) {
+  const std::size_t begin = line.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return {};
+  return line.substr(begin, line.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+// Watches a blocking fetch: refuses a response whose length is not a plain number or whose
+// lengths disagree (libcurl would cut the body at a guess of its own), and ends the fetch when
+// nothing has arrived for the time-out. libcurl's own low-speed limit averages over several
+// seconds, so a server that sends a little and then falls silent would be waited for several
+// times the time-out.
+class FetchWatch {
+ public:
+  explicit FetchWatch(std::chrono::seconds timeout) : timeout_(timeout) {}
+
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    return static_cast<FetchWatch*>(self)->Header(std::string_view(data, size * count))
+               ? size * count
+               : 0;
+  }
+  static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    return static_cast<FetchWatch*>(self)->Idle(received) ? 1 : 0;
+  }
+
+  bool lengthRefused = false;
+  bool timedOut = false;
+
+ private:
+  bool Header(std::string_view line) {
+    lastActivity_ = Clock::now();
+    if (line.substr(0, 5) == "HTTP/") {
+      headers_.clear();
+      return true;
+    }
+    line = TrimmedLine(line);
+    if (line.empty()) {
+      lengthRefused = LengthsDisagree(headers_);
+      for (const auto& [name, value] : headers_) {
+        if (name == "content-length" && !IsPlainNumber(value)) lengthRefused = true;
+      }
+      return !lengthRefused;
+    }
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return true;
+    std::string name(TrimmedLine(line.substr(0, colon)));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    headers_.emplace_back(std::move(name), TrimmedLine(line.substr(colon + 1)));
+    return true;
+  }
+
+  bool Idle(curl_off_t received) {
+    const Clock::time_point now = Clock::now();
+    if (received != received_) {
+      received_ = received;
+      lastActivity_ = now;
+    }
+    timedOut = now - lastActivity_ > timeout_;
+    return timedOut;
+  }
+
+  using Clock = std::chrono::steady_clock;
+  const std::chrono::seconds timeout_;
+  Clock::time_point lastActivity_ = Clock::now();
+  curl_off_t received_ = 0;
+  std::vector<std::pair<std::string, std::string>> headers_;
+};
+
 }  // namespace
 
 Inet::Inet(InetSettings settings) : settings_(settings) {}
@@ -67,11 +142,16 @@ std::u16string Inet::OpenURL(const std::u16string& url) {
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &BoundedBody::Append);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kOpenUrlLimit));
-  // A server that goes silent for the time-out ends the fetch.
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeout.count()));
+  FetchWatch watch(timeout);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &FetchWatch::OnHeader);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &watch);
+  curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &FetchWatch::OnProgress);
+  curl_easy_setopt(h, CURLOPT_XFERINFODATA, &watch);
+  curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
   CURLcode result = curl_easy_perform(h);
   if (body.tooLarge) RaiseTransferFailure(TransferError::kTooLarge);
+  if (watch.lengthRefused) RaiseTransferFailure(TransferError::kBroken, "unusable Content-Length");
+  if (watch.timedOut) RaiseTransferFailure(TransferError::kTimedOut);
   if (result != CURLE_OK) {
     RaiseTransferFailure(ClassifyCurl(result),
                          *errorText != '\0' ? errorText : curl_easy_strerror(result));

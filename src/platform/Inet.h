@@ -26,7 +26,8 @@ class Inet {
   Inet& operator=(const Inet&) = delete;
 
   // Blocks (no window events run) until the whole body has arrived and returns it as text.
-  // Any failure raises Failure(kTransferFailed). Bodies beyond kOpenUrlLimit fail too.
+  // Any failure raises Failure(kTransferFailed). Bodies beyond kOpenUrlLimit fail too, and so
+  // does a response whose Content-Length is not a plain number or disagrees with itself.
   std::u16string OpenURL(const std::u16string& url);
   // Starts the request and returns at once; an address that cannot be used raises.
   // The operation is "GET" (or "HEAD"); a running request is cancelled first.

@@ -35,6 +35,16 @@ void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::se
   curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
 }
 
+bool LengthsDisagree(const std::vector<std::pair<std::string, std::string>>& headers) {
+  const std::string* first = nullptr;
+  for (const auto& [name, value] : headers) {
+    if (!SameName(name, "Content-Length")) continue;
+    if (first != nullptr && value != *first) return true;
+    first = &value;
+  }
+  return false;
+}
+
 InetTransfer::InetTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout)
     : idleTimeout_(idleTimeout), lastActivity_(Clock::now()) {
   worker_ = std::thread([this, url = std::move(url), headOnly] { Run(url, headOnly); });
@@ -188,34 +198,40 @@ void InetTransfer::Abort(TransferError reason) {
 }
 
 std::size_t InetTransfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
-  static_cast<InetTransfer*>(self)->HeaderLine(std::string_view(data, size * count));
-  return size * count;
+  const bool usable =
+      static_cast<InetTransfer*>(self)->HeaderLine(std::string_view(data, size * count));
+  return usable ? size * count : 0;
 }
 
 std::size_t InetTransfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
   return static_cast<InetTransfer*>(self)->Body(data, size * count);
 }
 
-void InetTransfer::HeaderLine(std::string_view line) {
+bool InetTransfer::HeaderLine(std::string_view line) {
   std::lock_guard lock(mutex_);
   lastActivity_ = Clock::now();
   if (line.substr(0, 5) == "HTTP/") {
     pendingHeaders_.clear();  // a new response begins (after a redirect or an interim one)
-    return;
+    return true;
   }
   line = TrimBlanks(line);
   if (line.empty()) {
+    if (LengthsDisagree(pendingHeaders_)) {
+      Abort(TransferError::kBroken);
+      return false;
+    }
     if (IsFinalResponse()) {
       finalHeaders_ = pendingHeaders_;
       headersDone_ = true;
       changed_.notify_all();
     }
-    return;
+    return true;
   }
   std::size_t colon = line.find(':');
-  if (colon == std::string_view::npos) return;
+  if (colon == std::string_view::npos) return true;
   pendingHeaders_.emplace_back(TrimBlanks(line.substr(0, colon)),
                                TrimBlanks(line.substr(colon + 1)));
+  return true;
 }
 
 bool InetTransfer::IsFinalResponse() const {

@@ -23,6 +23,11 @@ namespace larkspan {
 // redirects followed (at most InetTransfer::kMaxRedirects) and the connect time-out.
 void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout);
 
+// True when the "Content-Length" headers of one response disagree with each other. libcurl
+// settles on one of them by itself, so such a response has no end that the caller can trust
+// and the control refuses it rather than hand over a body cut at a guess.
+bool LengthsDisagree(const std::vector<std::pair<std::string, std::string>>& headers);
+
 class InetTransfer {
  public:
   // The body is held at most this far ahead of the reader; the connection pauses beyond it.
@@ -59,7 +64,7 @@ class InetTransfer {
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
   void Run(const std::string& url, bool headOnly);
   void Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText);
-  void HeaderLine(std::string_view line);
+  bool HeaderLine(std::string_view line);  // false refuses the response
   std::size_t Body(const char* data, std::size_t size);
   bool IsFinalResponse() const;  // called with the lock held, at the end of a header block
   void Finish(TransferError error, std::string detail);
