@@ -53,7 +53,13 @@ CANCEL_RUN_AT=(300 159)
 pids=()
 cleanup() {
   local rc=$?
+  local p deadline=$((SECONDS + 5))
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # Whatever does not end on request within five seconds is killed, so the test never hangs.
+  for p in "${pids[@]}"; do
+    while kill -0 "$p" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+    kill -KILL "$p" 2>/dev/null || true
+  done
   wait 2>/dev/null || true
   if [ "$rc" -eq 0 ]; then rm -rf "$WORK"; else echo "e2e: kept $WORK for a look" >&2; fi
 }
