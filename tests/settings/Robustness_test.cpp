@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,7 +16,9 @@
 #include "platform/CodePage.h"
 #include "settings/AdvancedRegistryCM.h"
 #include "settings/LangM.h"
+#include "settings/SqliteConnection.h"
 #include "support/HeadlessBackend.h"
+#include "toolkit/NumberText.h"
 
 namespace larkspan {
 namespace {
@@ -33,9 +34,7 @@ std::u16string ValueText(std::uint32_t i) {
 }
 
 bool IsWholeValue(const std::u16string& text) {
-  const std::size_t colon = text.find(u':');
-  if (colon == std::u16string::npos || colon == 0) return false;
-  return text == ValueText(static_cast<std::uint32_t>(std::stoul(ToUtf8(text.substr(0, colon)))));
+  return text == ValueText(static_cast<std::uint32_t>(LeadingNumber(text)));
 }
 
 // Writes values for ever, each through a fresh instance as the program uses the class: new
@@ -54,18 +53,9 @@ bool IsWholeValue(const std::u16string& text) {
 }
 
 std::string IntegrityCheck(const std::string& path) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr);
-    result = sqlite3_step(statement) == SQLITE_ROW
-                 ? reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))
-                 : "no answer";
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return result;
+  SqliteConnection db(path, false);
+  SqliteStatement check(db, "PRAGMA integrity_check");
+  return check.Step() ? check.Text(0) : "no answer";
 }
 
 TEST(RegistryKill, StoreStaysWholeWhenItsWriterIsKilledMidWrite) {
@@ -98,65 +88,53 @@ TEST(RegistryKill, StoreStaysWholeWhenItsWriterIsKilledMidWrite) {
     SCOPED_TRACE("round " + std::to_string(round) + ", last write reported " +
                  std::to_string(last));
 
-    for (std::uint32_t i = 0; i <= last; ++i) {
-      const std::optional<std::u16string> value =
-          AdvancedRegistryCM().GetStringValue(kKey, FromUtf8("n" + std::to_string(i)));
-      ASSERT_TRUE(value && *value == ValueText(i)) << "n" << i;
-    }
+    const auto value = [](const std::string& name) {
+      return AdvancedRegistryCM().GetStringValue(kKey, FromUtf8(name));
+    };
+    for (std::uint32_t i = 0; i <= last; ++i)
+      ASSERT_EQ(value("n" + std::to_string(i)), ValueText(i));
     for (std::uint32_t k = 0; k < 10; ++k) {
-      const std::optional<std::u16string> slot =
-          AdvancedRegistryCM().GetStringValue(kKey, FromUtf8("slot" + std::to_string(k)));
+      const std::optional<std::u16string> slot = value("slot" + std::to_string(k));
       // A slot past the last reported write may not have been written yet.
-      const bool missingMayBe = k > last && slot == u"Error";
-      ASSERT_TRUE(missingMayBe || (slot && IsWholeValue(*slot))) << "slot" << k;
+      ASSERT_TRUE((k > last && slot == u"Error") || (slot && IsWholeValue(*slot))) << "slot" << k;
     }
     EXPECT_EQ(IntegrityCheck(folder.Database()), "ok");
     EXPECT_TRUE(ui.messages.empty());
   }
 }
 
-// ------------------------------------------------------------------ language files
-
-std::string HeaderLine() {
-  return "0000 " + ToUtf8(LangFileHeader) + "\r\n";
-}
-
 TEST(HugeLanguageFiles, LoadWithoutACrashAndReportWhatTheyHold) {
   test::SettingsTestFolder folder;
   const std::filesystem::path file = folder.Root() / "Lang/Big.lng";
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::int16_t result;
-  };
-  std::string tenMiB = HeaderLine() + "0012 ";
-  tenMiB.append(10u << 20, 'x');
-  tenMiB += "_end\r\n";
-  std::string lines = HeaderLine();
+  const std::string header = test::LangHeaderLine();
+  std::string lines = header;
   for (int i = 0; i < 100'000; ++i) {
     lines += std::to_string(1000 + i % 400) + " line " + std::to_string(i) + "\r\n";
   }
   std::mt19937 random(20090);
   std::string noise(1u << 20, '\0');
   for (char& c : noise) c = static_cast<char>(random());
-  // The same noise with the header after it: whatever the noise sets, the last header wins.
-  const std::string noiseThenHeader = noise + "\r" + HeaderLine();
-
-  for (const Case& c : {Case{"10 MiB entry", tenMiB, 0}, Case{"100 000 lines", lines, 0},
-                        Case{"random bytes", noise, 1},
-                        Case{"random bytes, then the header", noiseThenHeader, 0}}) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::int16_t result;
+    int entry;
+    std::u16string text;
+  } cases[] = {
+      {"10 MiB entry", header + "0012 " + std::string(10u << 20, 'x') + "_end\r\n", 0, 12,
+       std::u16string(10u << 20, u'x') + u"\rend"},
+      {"100 000 lines", lines, 0, 1399, u"line 99999"},
+      {"random bytes", noise, 1, 0, u""},
+      // Whatever the noise sets, the last header wins.
+      {"random bytes, then the header", noise + "\r" + header, 0, 0, u""},
+  };
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::SettingsTestFolder::WriteBytes(file, c.bytes);
     LangTable table;
     EXPECT_EQ(LoadLanguageFile(FromUtf8(file.string()), table), c.result);
     EXPECT_EQ(table[0], u"");
-    if (c.bytes == tenMiB) {
-      EXPECT_EQ(table[12].size(), (10u << 20) + 4);
-      EXPECT_EQ(table[12].substr(table[12].size() - 4), u"\rend");
-    }
-    if (c.bytes == lines) {
-      EXPECT_EQ(table[1399], u"line 99999");
-    }
+    EXPECT_TRUE(table[c.entry] == c.text) << "entry " << c.entry << ": " << table[c.entry].size();
   }
 }
 

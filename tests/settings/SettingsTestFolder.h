@@ -7,17 +7,20 @@
 #include <fstream>
 #include <string>
 
+#include "platform/CodePage.h"
+#include "settings/LangM.h"
+
 namespace larkspan::test {
 
 class SettingsTestFolder {
  public:
   SettingsTestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "larkspan-settings-XXXXXX");
+    std::string pattern = std::filesystem::temp_directory_path() / "larkspan-settings-XXXXXX";
     root_ = mkdtemp(pattern.data());
     setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
   }
   ~SettingsTestFolder() {
-    std::error_code ignored;
+    std::error_code ignored;  // a test that failed half-way may leave less behind
     std::filesystem::remove_all(root_, ignored);
   }
   SettingsTestFolder(const SettingsTestFolder&) = delete;
@@ -34,5 +37,10 @@ class SettingsTestFolder {
  private:
   std::filesystem::path root_;
 };
+
+// The header line that makes a language file valid.
+inline std::string LangHeaderLine() {
+  return "0000 " + ToUtf8(LangFileHeader) + "\r\n";
+}
 
 }  // namespace larkspan::test
