@@ -1,4 +1,5 @@
 #include "platform/AppPaths.h"
+#include "platform/CheckPathExistM.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,50 +17,43 @@ namespace fs = std::filesystem;
 
 TEST(AppPathsTest, ProgramFolderIsTheExecutablesFolder) {
   const char* binary = std::getenv("LARKSPAN_BINARY_DIR");
-  if (binary == nullptr) GTEST_SKIP() << "run through ctest";
+  ASSERT_NE(binary, nullptr) << "run through ctest";
   EXPECT_EQ(ProgramFolder(), FromUtf8(fs::canonical(fs::path(binary) / "tests").string()));
 }
 
-class DesktopFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    home = fs::temp_directory_path() / ("larkspan-home-" + std::to_string(getpid()));
-    fs::create_directories(home / "config");
-    Keep("HOME");
-    Keep("XDG_CONFIG_HOME");
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+// HOME and XDG_CONFIG_HOME point into a folder of the test; this process needs nothing else
+// from them.
+TEST(AppPathsTest, DesktopFolderFollowsTheXdgSetting) {
+  const fs::path home = fs::temp_directory_path() / ("larkspan-home-" + std::to_string(getpid()));
+  fs::create_directories(home / "config");
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+  const std::u16string wideHome = FromUtf8(home.string());
+  const std::pair<const char*, std::u16string> cases[] = {
+      {nullptr, wideHome + u"/Desktop/"},  // no user-dirs.dirs at all
+      {"XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"", wideHome + u"/Schreibtisch/"},
+      {"XDG_DESKTOP_DIR=\"/srv/desk/\"", u"/srv/desk/"},
+      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"", wideHome + u"/Desktop/"},
+  };
+  for (const auto& [line, expected] : cases) {
+    if (line)
+      std::ofstream(home / "config/user-dirs.dirs") << "# written by a test\n" << line << "\n";
+    EXPECT_EQ(UserDesktopFolder(), expected) << (line ? line : "no file");
   }
-  void TearDown() override {
-    for (const auto& [name, value] : saved) {
-      value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-    }
-    fs::remove_all(home);
-  }
-  void Keep(const std::string& name) {
-    const char* value = std::getenv(name.c_str());
-    saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-  }
-  void UserDirs(const std::string& line) {
-    std::ofstream(home / "config" / "user-dirs.dirs") << "# written by a test\n" << line << "\n";
-  }
-  std::u16string Home() const { return FromUtf8(home.string()); }
-
-  fs::path home;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-};
-
-TEST_F(DesktopFolderTest, DefaultsToDesktopInHome) {
-  EXPECT_EQ(UserDesktopFolder(), Home() + u"/Desktop/");
+  fs::remove_all(home);
 }
 
-TEST_F(DesktopFolderTest, FollowsTheXdgDesktopSetting) {
-  UserDirs("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"");
-  EXPECT_EQ(UserDesktopFolder(), Home() + u"/Schreibtisch/");
-  UserDirs("XDG_DESKTOP_DIR=\"/srv/desk/\"");
-  EXPECT_EQ(UserDesktopFolder(), u"/srv/desk/");
-  UserDirs("XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"");
-  EXPECT_EQ(UserDesktopFolder(), Home() + u"/Desktop/");
+TEST(AppPathsTest, CheckPathExistFindsFilesAndFolders) {
+  const fs::path folder = fs::temp_directory_path() / ("larkspan-path-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  std::ofstream(folder / "r\xc3\xa9sum\xc3\xa9.txt") << "x";
+  const std::u16string wide = FromUtf8(folder.string());
+  EXPECT_TRUE(CheckPathExist(wide));
+  EXPECT_TRUE(CheckPathExist(wide + u"/r\u00e9sum\u00e9.txt"));
+  EXPECT_FALSE(CheckPathExist(wide + u"/missing.txt"));
+  EXPECT_FALSE(CheckPathExist(wide + u"/r\u00e9sum\u00e9.txt/inside"));
+  EXPECT_FALSE(CheckPathExist(u""));
+  fs::remove_all(folder);
 }
 
 }  // namespace
