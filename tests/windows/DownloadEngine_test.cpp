@@ -1,8 +1,9 @@
-// The download itself: dialog, request, body in chunks, complete and stopped ends.
-#include <gtest/gtest.h>
-
-#include "DownFormHarness.h"
+// The download itself: dialog, request, body in chunks, progress and rate displays, complete
+// and stopped ends. How it ends on network and server faults is in the fault matrix.
+#include "download_window/DownProgress.h"
 #include "platform/AppPaths.h"
+#include "platform/Failure.h"
+#include "windows/WindowTestHarness.h"
 
 namespace larkspan::test {
 namespace {
@@ -100,68 +101,19 @@ TEST_F(DownloadEngine, StopWhileWaitingCreatesNoFile) {
   EXPECT_FALSE(ReadFile(folder + "/slow.exe"));
 }
 
-TEST_F(DownloadEngine, StopWhileReceivingKeepsThePartFileAndTheDisplays) {
+TEST_F(DownloadEngine, StopWhileReceivingKeepsThePartFileAndTheDisplaysAndCancelCloses) {
   const std::string body = PatternBody(8192);
   Offer("/setup.exe", HttpResponse::Text(body), "setup.exe");
   OnceWhen([&] { return Chunks() == 3; }, [&] { Win().Click("btnStopDownload"); });
-  RunThenClose([&] {
-    ExpectStopped();
-    EXPECT_EQ(Caption("lblDownVal"), "3 KB  ( 38 % )");
-    EXPECT_EQ(Win().BarNamed("ProBarDownload").value, 38);
-  });
+  RunThenClose(
+      [&] {
+        ExpectStopped();
+        EXPECT_EQ(Caption("lblDownVal"), "3 KB  ( 38 % )");
+        EXPECT_EQ(Win().BarNamed("ProBarDownload").value, 38);
+      },
+      "btnCancel");
+  EXPECT_TRUE(backend.messages.empty());
   EXPECT_EQ(ReadFile(folder + "/setup.exe"), body.substr(0, 3072));
-}
-
-// Requests that end without a usable length: the window ends stopped without a message, and
-// an existing target is not touched.
-struct Broken {
-  const char* name;
-  HttpResponse response;
-  bool refused = false;
-};
-
-HttpResponse Broke(void (*change)(HttpResponse&)) {
-  HttpResponse r = HttpResponse::Text(std::string(3000, 'b'));
-  change(r);
-  return r;
-}
-
-class BrokenResponses : public DownFormTest, public ::testing::WithParamInterface<Broken> {};
-
-TEST_P(BrokenResponses, EndStoppedAndLeaveTheExistingTargetAlone) {
-  const std::string target = folder + "/setup.exe";
-  std::ofstream(target) << "previous installer";
-  Offer("/setup.exe", GetParam().response, "setup.exe");
-  if (GetParam().refused) {
-    Globals().DownloadURL =
-        FromUtf8("http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/setup.exe");
-  }
-  backend.msgAnswers = {MsgBoxResult::kYes};  // replace it
-  RunThenClose([&] {
-    ExpectStopped();
-    EXPECT_EQ(Chunks(), 0u);
-  });
-  EXPECT_EQ(ReadFile(target), "previous installer");
-  EXPECT_EQ(backend.messages.size(), 1u);  // only the replace question
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BrokenResponses,
-    ::testing::Values(
-        Broken{"NoLength", Broke([](HttpResponse& r) { r.omitContentLength = true; })},
-        Broken{"Chunked", Broke([](HttpResponse& r) { r.chunked = true; })},
-        Broken{"Beyond32Bits", Broke([](HttpResponse& r) { r.rawContentLength = "2147483648"; })},
-        Broken{"NotANumber", Broke([](HttpResponse& r) { r.rawContentLength = "12ab"; })},
-        Broken{"Refused", HttpResponse::Text("x"), true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(DownloadEngine, BodyCutShortKeepsTheChunksReadAndEndsStopped) {
-  const std::string body = PatternBody(4096);
-  HttpResponse cut = HttpResponse::Text(body);
-  cut.sendBytes = 1500;
-  Offer("/setup.exe", cut, "setup.exe");
-  RunThenClose([&] { ExpectStopped(); });
-  EXPECT_EQ(ReadFile(folder + "/setup.exe"), body.substr(0, 1024));
 }
 
 TEST_F(DownloadEngine, MoreThan32767ChunksBetweenTwoRateTicksFail) {
@@ -172,6 +124,28 @@ TEST_F(DownloadEngine, MoreThan32767ChunksBetweenTwoRateTicksFail) {
   EXPECT_EQ(form->DownChunks(), 32767);
   // The chunk that overflowed the count was taken but not written.
   EXPECT_EQ(std::filesystem::file_size(folder + "/big.bin"), 32767u * 1024u);
+}
+
+TEST_F(DownloadEngine, RateShowsTheChunksSinceTheLastTickAndStartsAgain) {
+  Offer("/setup.exe", HttpResponse::Text(PatternBody(8192)), "setup.exe");
+  std::vector<std::string> rates;
+  std::size_t nextTickAt = 5;
+  backend.onEveryYield = [&] {
+    if (Chunks() != nextTickAt) return;
+    nextTickAt = nextTickAt == 5 ? 7 : 0;  // then never again
+    backend.Advance(1000);
+    rates.push_back(Caption("lblTransferRateVal"));
+  };
+  RunThenClose([&] { EXPECT_EQ(Caption("lblTransferRateVal"), "0  ( KB/Sec )"); });
+  EXPECT_EQ(rates, (std::vector<std::string>{"5  ( KB/Sec )", "2  ( KB/Sec )"}));
+}
+
+// The announced length as the download reads it (the refused ones are rows of the matrix).
+TEST(ContentLengthValue, RoundsHalvesToEvenWithin32Bits) {
+  EXPECT_EQ(ContentLengthValue(u"12.5"), 12);
+  EXPECT_EQ(ContentLengthValue(u"13.5"), 14);
+  EXPECT_EQ(ContentLengthValue(u"2147483647"), 2147483647);
+  EXPECT_THROW(ContentLengthValue(u"2147483647.5"), Failure);
 }
 
 }  // namespace

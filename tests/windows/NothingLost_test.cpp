@@ -1,30 +1,18 @@
 // A download killed outright (SIGKILL) keeps in its file every chunk that it had counted,
 // but for at most the one in flight.
-#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <string>
 
-#include "windows/DownFormHarness.h"
+#include "windows/WindowTestHarness.h"
 
 namespace larkspan::test {
 namespace {
 
 using NothingLost = DownFormTest;
-
-// Waits for the next count that the child reports; nothing when it stops reporting.
-std::optional<std::uint32_t> NextCount(int fd) {
-  pollfd watch{fd, POLLIN, 0};
-  std::uint32_t count = 0;
-  if (poll(&watch, 1, 10'000) <= 0 || read(fd, &count, sizeof count) != sizeof count) {
-    return std::nullopt;
-  }
-  return count;
-}
 
 TEST_F(NothingLost, KilledDownloadKeepsEveryCountedChunk) {
   const std::string body = PatternBody(256 * 1024);
@@ -39,12 +27,10 @@ TEST_F(NothingLost, KilledDownloadKeepsEveryCountedChunk) {
   if (child == 0) {
     // The download, in the child's copy of this test: after each yield it tells the parent
     // how many chunks the window has counted (one progress update each) and so written.
-    close(report[0]);
     std::uint32_t told = 0;
     backend.onEveryYield = [&] {
-      const auto counted = static_cast<std::uint32_t>(Chunks());
-      if (counted == told) return;
-      told = counted;
+      if (Chunks() == told) return;
+      told = static_cast<std::uint32_t>(Chunks());
       if (write(report[1], &told, sizeof told) != sizeof told) _exit(3);
     };
     backend.At(backend.Now() + 60'000, [&] { Win().Click("btnClose"); });
@@ -55,10 +41,8 @@ TEST_F(NothingLost, KilledDownloadKeepsEveryCountedChunk) {
 
   // Kill it at a chunk count that is not a multiple of the throttle's slices.
   std::uint32_t last = 0;
-  while (last < 37) {
-    std::optional<std::uint32_t> count = NextCount(report[0]);
-    if (!count) break;
-    last = *count;
+  for (pollfd watch{report[0], POLLIN, 0}; last < 37 && poll(&watch, 1, 10'000) > 0;) {
+    if (read(report[0], &last, sizeof last) != sizeof last) break;
   }
   kill(child, SIGKILL);
   int status = 0;

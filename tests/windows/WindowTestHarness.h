@@ -1,13 +1,15 @@
 #pragma once
-// Shared set-up of the download window's behaviour tests: the headless back end, a local HTTP
-// server, distinctive language texts ("<1148>"), a temporary target folder and a recording
-// shell launcher. Virtual time stands still while a download runs.
+// Shared set-up of the windows' behaviour tests: the headless back end, language texts that
+// name their own entry ("<1156>") so that every composed line can be checked character for
+// character, and for the download window a local HTTP server, a temporary target folder and a
+// recording shell launcher. Virtual time stands still while a download runs.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -18,10 +20,19 @@
 #include "platform/CodePage.h"
 #include "platform/ShellModuleM.h"
 #include "startup/AppGlobals.h"
+#include "startup/Main_ModuleM.h"
 #include "support/HeadlessBackend.h"
 #include "support/HttpFixture.h"
 
 namespace larkspan::test {
+
+inline void SetLangTexts(std::initializer_list<int> indexes) {
+  for (int i : indexes) Globals().LangText.Set(i, FromUtf8("<" + std::to_string(i) + ">"));
+}
+
+inline std::string RefusedUrl(const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + path;
+}
 
 // Bytes that differ from their neighbours: a lost, doubled or reordered chunk shows.
 inline std::string PatternBody(std::size_t size) {
@@ -36,29 +47,50 @@ inline std::optional<std::string> ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+class UpdateWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    SetLanguageLoader([this] {
+      commandLineAtLanguageLoad = Globals().CommandLine;
+      SetLangTexts(
+          {24, 108, 334, 1045, 1047, 1048, 1099, 1100, 1107, 1156, 1160, 1161, 1162, 1284});
+      // The texts that carry the maker's name, written in other cases than it is.
+      Globals().LangText.Set(1157, u"<1157 QUILLMERE>");
+      Globals().LangText.Set(1158, u"<1158 quillmere>");
+      Globals().LangText.Set(1159, u"<1159 Quillmere quillmere>");
+    });
+  }
+  void TearDown() override {
+    ResetGlobals();  // the windows belong to this test's back end: drop them while it exists
+    SetLanguageLoader(nullptr);
+  }
+  HeadlessWindow& Start(const std::u16string& arguments) {
+    Main(arguments, backend);
+    return backend.WindowNamed("CheckUpdatesForm");
+  }
+
+  HeadlessBackend backend;
+  std::u16string commandLineAtLanguageLoad = u"(not loaded)";
+};
+
 class DownFormTest : public ::testing::Test {
  public:
   void SetUp() override {
     ResetGlobals();
     AppGlobals& g = Globals();
     g.ui = &backend;
-    g.CompanyName = u"Quillmere";
-    g.DownloaderName = u"Download Manager";
-    g.DownloaderVersion = u"1.01";
-    g.DownloaderTitle = u"Quillmere - Download Manager";
-    for (int i :
-         {168, 578, 717, 1110, 1111, 1112, 1133, 1141, 1144, 1148, 1149, 1150, 1151, 1152, 1154}) {
-      g.LangText.Set(i, FromUtf8("<" + std::to_string(i) + ">"));
-    }
+    g.CommandLine = u"***";
+    InitGlobals();  // the maker's and the download window's names
+    SetLangTexts(
+        {168, 578, 717, 1110, 1111, 1112, 1133, 1141, 1144, 1148, 1149, 1150, 1151, 1152, 1154});
     g.transferSettings.requestTimeoutSeconds = 5;
     char pattern[] = "/tmp/larkspan-down-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;
-    previousLauncher = SetShellLauncher(
-        [this](const std::vector<std::string>& argv) { launched.push_back(argv); });
+    previousLauncher = SetShellLauncher([this](const auto& argv) { launched.push_back(argv); });
     form = std::make_unique<DownForm>(backend);
   }
-
   void TearDown() override {
     form.reset();
     SetShellLauncher(previousLauncher);
