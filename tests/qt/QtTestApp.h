@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWidget>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -32,14 +34,8 @@ inline ::testing::Environment* const qtEnvironment =
 inline bool RunUntil(const std::function<bool()>& done, int ms) {
   QElapsedTimer clock;
   clock.start();
-  while (!done() && clock.elapsed() < ms) {
-    QApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
+  while (!done() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
   return done();
-}
-
-inline void RunFor(int ms) {
-  RunUntil([] { return false; }, ms);
 }
 
 // Runs `act` on the modal widget as soon as one is open (a message box or a dialog shown
@@ -55,6 +51,18 @@ inline void WhenModalOpens(std::function<void(QWidget&)> act) {
     act(*modal);
   });
   poll->start();
+}
+
+inline int Pixels(int twips) {
+  return static_cast<int>(std::lround(twips / 15.0));
+}
+
+// The shown top-level window of that layout name, or none.
+inline QWidget* ShownWindow(const QString& name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == name && widget->isVisible()) return widget;
+  }
+  return nullptr;
 }
 
 }  // namespace larkspan::test
