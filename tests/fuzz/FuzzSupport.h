@@ -2,10 +2,15 @@
 // What every fuzz target shares: a reader that takes numbers and texts from the front of the
 // input, silent user-interface services that count the messages, and a check that stops the
 // run with a message when a property does not hold.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/CodePage.h"
@@ -87,6 +92,25 @@ inline SilentUi& Ui() {
   ui.lastPrompt.clear();
   ui.lastTitle.clear();
   return ui;
+}
+
+// A scratch path of this process for files that a target writes: in /dev/shm when there is
+// one, named after `what` and the process id. What such paths of ended processes left behind
+// (a finding ends a run without its exit handlers) is removed first.
+inline std::string ScratchPath(const std::string& what) {
+  namespace fs = std::filesystem;
+  const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
+  const std::string prefix = "larkspan-" + what + "-";
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(base, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      fs::remove_all(entry.path(), error);
+    }
+  }
+  return (base / (prefix + std::to_string(getpid()))).string();
 }
 
 // A property that failed is a finding: name it and abort, so that libFuzzer keeps the input.

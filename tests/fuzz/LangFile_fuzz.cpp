@@ -2,8 +2,6 @@
 // into a fresh table. Checked: the result is 0 or 1, entry 0 stays empty, every entry is trimmed
 // and has its "_" turned into line breaks, a file without carriage returns is one line, and a
 // file is accepted only when it carries the header.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -20,11 +18,7 @@ using namespace larkspan::fuzz;
 namespace {
 
 const std::string& FilePath() {
-  static const std::string path = [] {
-    const bool shm = access("/dev/shm", W_OK) == 0;
-    return std::string(shm ? "/dev/shm" : "/tmp") + "/larkspan-langfile-fuzz-" +
-           std::to_string(getpid()) + ".lng";
-  }();
+  static const std::string path = ScratchPath("langfile-fuzz");
   return path;
 }
 

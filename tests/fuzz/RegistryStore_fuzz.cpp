@@ -7,8 +7,6 @@
 // store must hold what the closed one held. Every input starts from an absent database file.
 //
 // Input: a sequence of calls, each an operation byte followed by its arguments (see Run).
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -122,9 +120,7 @@ class Session {
   }
 
   static const std::string& Folder() {
-    static const std::string folder =
-        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/larkspan-store-fuzz-" +
-        std::to_string(getpid());
+    static const std::string folder = ScratchPath("store-fuzz");
     return folder;
   }
 
