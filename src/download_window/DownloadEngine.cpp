@@ -7,6 +7,7 @@
 #include "platform/AppPaths.h"
 #include "platform/CheckPathExistM.h"
 #include "platform/Failure.h"
+#include "platform/Timing.h"
 #include "platform/Ui.h"
 #include "startup/AppGlobals.h"
 #include "toolkit/FileString.h"
@@ -63,6 +64,7 @@ DownForm::RunEnd DownForm::Download() {
 
   downInet_ = std::make_unique<Inet>(Globals().transferSettings);
   downInet_->Execute(address, u"GET");
+  TimingMark("download-request");
   downRateTimer_->SetEnabled(true);
   btnStopDownload_->SetEnabled(true);
   while (downInet_->StillExecuting()) {
@@ -71,6 +73,7 @@ DownForm::RunEnd DownForm::Download() {
   }
 
   const std::int32_t fileSize = AwaitResponse();
+  TimingMark("download-body", fileSize);
   // Only now is the target touched: a request that failed before leaves an existing file as
   // it was.
   target_.Open(targetPath);
@@ -148,6 +151,7 @@ void DownForm::CompleteDownload() {
   downRateTimer_->SetEnabled(false);
   lblTransferRateVal_->SetCaption(kRateWhenComplete);
   downCompleted_ = true;
+  TimingMark("download-complete");
 }
 
 // Stop, Cancel and every failure end here. Nothing is deleted: the file keeps what was written,
@@ -165,6 +169,7 @@ void DownForm::TakeStoppedPath() {
   ResumeNext([&] { btnStopDownload_->SetVisible(false); });
   ResumeNext([&] { btnClose_->SetVisible(true); });
   target_.Close();
+  TimingMark("download-stopped");
 }
 
 }  // namespace larkspan

@@ -5,6 +5,7 @@
 #include "platform/Failure.h"
 #include "platform/NetDetectModule.h"
 #include "platform/ShellModuleM.h"
+#include "platform/Timing.h"
 #include "startup/AppGlobals.h"
 #include "startup/Main_ModuleM.h"
 #include "toolkit/JString.h"
@@ -176,6 +177,7 @@ void CheckUpdatesForm::CheckUpdate() {
     return;
   }
   ShowNews(info.version, info.edition, info.build, info.news);
+  TimingMark("result-line");
 }
 
 }  // namespace larkspan

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/Timing.h"
 #include "platform/qt/QtAssets.h"
 #include "platform/qt/QtButton.h"
 #include "platform/qt/QtFrame.h"
@@ -131,6 +132,7 @@ bool QtWindow::EnsureLoaded() {
   if (loaded_) return true;
   loaded_ = true;
   CentreOnScreen();
+  if constexpr (kTimingBuild) TimingMark("load:" + layout_.name);
   for (const auto& control : controls_) control->OnWindowLoaded();
   if (onLoad) onLoad();
   return loaded_;

@@ -1,0 +1,58 @@
+// The start-up benchmark's reference: a bare Qt 6 window of the given size in pixels, built
+// with the program's compiler flags, that reports its first paint (its start, and the return
+// to the event loop after it) in the program's timing format (see src/platform/Timing.h) and
+// does nothing else.
+//   bench_bare_window WIDTH HEIGHT
+#include <sys/resource.h>
+#include <time.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+long long Microseconds(clockid_t clock) {
+  timespec now{};
+  clock_gettime(clock, &now);
+  return static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+void Mark(const char* event) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::fprintf(stderr, "larkspan-timing %s %lld %lld %ld 0\n", event, Microseconds(CLOCK_REALTIME),
+               Microseconds(CLOCK_PROCESS_CPUTIME_ID), usage.ru_maxrss);
+}
+
+class BareWindow final : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent* /*event*/) override {
+    if (painted_) return;
+    painted_ = true;
+    Mark("first-paint:BareWindow");
+    QTimer::singleShot(0, this, [] { Mark("first-frame:BareWindow"); });
+  }
+
+ private:
+  bool painted_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int width = argc > 2 ? std::atoi(argv[1]) : 0;
+  const int height = argc > 2 ? std::atoi(argv[2]) : 0;
+  if (width <= 0 || height <= 0) {
+    std::fprintf(stderr, "usage: bench_bare_window WIDTH HEIGHT\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  BareWindow window;
+  window.setFixedSize(width, height);
+  window.setWindowTitle(QStringLiteral("Bare window"));
+  window.show();
+  return app.exec();
+}
