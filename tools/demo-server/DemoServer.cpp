@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -106,13 +107,30 @@ std::string UpdateText(const Options& o, const std::string& base) {
   return "2026#3.2#0201000#" + installer + "#" + news;
 }
 
-// Waits as long as `bytes` take at the chosen rate; returns false when the server stops.
-bool Pace(const Options& o, std::size_t bytes) {
-  if (o.rate <= 0) return !stopping;
-  auto wait = std::chrono::microseconds(static_cast<long long>(bytes) * 1000000 / o.rate);
-  std::this_thread::sleep_for(wait);
-  return !stopping;
-}
+// Holds one response's body to the chosen rate. Each piece is due when the bytes before it are
+// due at that rate, so the time taken to make and write a piece does not slow the rate down.
+// When a piece could only be written after its end was due (a slow reader), no burst makes up
+// for it: the schedule starts again from then.
+class Pacer {
+ public:
+  explicit Pacer(long long rate) : rate_(rate), due_(Clock::now()) {}
+
+  // Waits until `bytes` more may go; returns false when the server stops.
+  bool Sent(std::size_t bytes) {
+    if (rate_ <= 0) return !stopping;
+    const Clock::duration piece =
+        std::chrono::microseconds(static_cast<long long>(bytes) * 1000000 / rate_);
+    const Clock::time_point now = Clock::now();
+    due_ = due_ + piece < now ? now : due_ + piece;
+    std::this_thread::sleep_until(due_);
+    return !stopping;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  const long long rate_;
+  Clock::time_point due_;
+};
 
 bool StallUntilStopped() {
   while (!stopping) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -127,28 +145,30 @@ void ServeInstaller(const Options& o, httplib::Response& res) {
   }
   const std::size_t size = o.installerSize;
   const std::size_t piece = o.rate > 0 ? std::max<std::size_t>(1024, o.rate / 20) : 65536;
+  auto pacer = std::make_shared<Pacer>(o.rate);
   if (o.scenario == "no-content-length") {
     res.set_chunked_content_provider(
-        "application/octet-stream", [&o, size, piece](std::size_t offset, httplib::DataSink& sink) {
+        "application/octet-stream",
+        [&o, size, piece, pacer](std::size_t offset, httplib::DataSink& sink) {
           if (offset >= size) {
             sink.done();
             return true;
           }
           std::string bytes(std::min(piece, size - offset), '\0');
           FillInstallerBytes(offset, bytes.data(), bytes.size());
-          return sink.write(bytes.data(), bytes.size()) && Pace(o, bytes.size());
+          return sink.write(bytes.data(), bytes.size()) && pacer->Sent(bytes.size());
         });
     return;
   }
   res.set_content_provider(
       size, "application/octet-stream",
-      [&o, size, piece](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+      [&o, size, piece, pacer](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
         // Half way through, the broken scenarios stop sending: one stays silent, one hangs up.
         if (offset >= size / 2 && o.scenario == "stalled-body") return StallUntilStopped();
         if (offset >= size / 2 && o.scenario == "short-body") return false;
         std::string bytes(std::min(piece, length), '\0');
         FillInstallerBytes(offset, bytes.data(), bytes.size());
-        return sink.write(bytes.data(), bytes.size()) && Pace(o, bytes.size());
+        return sink.write(bytes.data(), bytes.size()) && pacer->Sent(bytes.size());
       });
 }
 
