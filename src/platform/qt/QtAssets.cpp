@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QStringList>
 
 namespace larkspan {
@@ -34,7 +36,12 @@ QString AssetPath(const std::string& fileName) {
 QPixmap LoadPicture(const std::string& fileName) {
   const QString path = AssetPath(fileName);
   if (path.isEmpty()) return {};
-  return QPixmap(path);
+  // Read with the format that the name's suffix gives. Left to guess, the reader first loads
+  // every image-format plugin and asks each of them, which slows the first window's start.
+  QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+  reader.setAutoDetectImageFormat(false);
+  const QImage picture = reader.read();
+  return picture.isNull() ? QPixmap(path) : QPixmap::fromImage(picture);
 }
 
 QCursor HandCursor() {

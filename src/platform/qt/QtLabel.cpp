@@ -21,11 +21,15 @@ QtLabel::QtLabel(const ControlLayout& layout, const QtPlace& place)
 }
 
 void QtLabel::SetCaption(const std::u16string& caption) {
+  if (caption_ == caption) return;
+  caption_ = caption;
   label_->setText(WithLineBreaks(caption));
   FitText();
 }
 
 void QtLabel::SetForeColor(Rgb color) {
+  if (color == foreColor_) return;
+  foreColor_ = color;
   QPalette palette = label_->palette();
   palette.setColor(QPalette::WindowText, ToQColor(color));
   label_->setPalette(palette);
@@ -38,9 +42,12 @@ void QtLabel::Reset() {
   label_->setAutoFillBackground(layout.backColor.has_value());
   QPalette palette = label_->palette();
   if (layout.backColor) palette.setColor(QPalette::Window, ToQColor(*layout.backColor));
-  palette.setColor(QPalette::WindowText, ToQColor(layout.foreColor.value_or(0x000000)));
+  foreColor_ = layout.foreColor.value_or(0x000000);
+  palette.setColor(QPalette::WindowText, ToQColor(foreColor_));
   label_->setPalette(palette);
   ResetWidgetState();
+  // The place is the layout's again: the caption is fitted afresh even when it is unchanged.
+  caption_.reset();
   SetCaption(layout.caption);
 }
 

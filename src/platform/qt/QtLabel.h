@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+#include <string>
+
 #include "platform/Controls.h"
 #include "platform/qt/QtControl.h"
 
@@ -18,6 +21,10 @@ class QtLabel final : public Label, public QtControl {
   // Sizes the label so that its text shows whole, as its sizing setting says.
   void FitText();
   QLabel* label_;
+  // What the label shows now. The download sets the same status text and colour for every
+  // chunk; an unchanged one is neither converted, fitted nor applied again.
+  std::optional<std::u16string> caption_;
+  Rgb foreColor_ = 0x000000;
 };
 
 }  // namespace larkspan
