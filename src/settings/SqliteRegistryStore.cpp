@@ -24,10 +24,11 @@ constexpr const char* kRootNames[] = {
 constexpr std::int64_t kRootCount = 7;
 
 // Roots are the rows 1 to 7 with parent 0; a name is unique among its siblings by its
-// case-folded form, and keeps the spelling it was created with.
+// case-folded form, and keeps the spelling it was created with. Key ids are never reused, so
+// a handle to a deleted key cannot reach a key created after it.
 constexpr char kSchema[] = R"(
 CREATE TABLE IF NOT EXISTS reg_key (
-  id INTEGER PRIMARY KEY,
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
   parent INTEGER NOT NULL,
   name TEXT NOT NULL,
   fold TEXT NOT NULL,
