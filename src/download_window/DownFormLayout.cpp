@@ -17,28 +17,10 @@ constexpr int kButtonHeight = 450;
 // The value labels line up in one column right of the name labels.
 constexpr int kValueColumn = 1560;
 
-ControlLayout Place(std::string name, ControlKind kind, int left, int top, int width, int height) {
-  ControlLayout c;
-  c.name = std::move(name);
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  return c;
-}
-
-ControlLayout Timer(std::string name, int interval) {
-  ControlLayout c = Place(std::move(name), ControlKind::kTimer, 0, 0, 0, 0);
-  c.interval = interval;
-  c.enabled = false;  // the window's load starts the first one, the download the other
-  return c;
-}
-
 // Every label of this window grows to its text: the value texts are longer than their boxes.
 ControlLayout TextLabel(std::string name, int left, int top, int width, std::u16string caption,
                         int tabIndex) {
-  ControlLayout c = Place(std::move(name), ControlKind::kLabel, left, top, width, 195);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kLabel, left, top, width, 195);
   c.caption = std::move(caption);
   c.autoSize = true;
   c.tabIndex = tabIndex;
@@ -47,8 +29,8 @@ ControlLayout TextLabel(std::string name, int left, int top, int width, std::u16
 
 ControlLayout PictureButton(std::string name, int left, std::u16string caption, std::string picture,
                             bool visible, int tabIndex) {
-  ControlLayout c =
-      Place(std::move(name), ControlKind::kButton, left, kButtonTop, kButtonWidth, kButtonHeight);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kButton, left, kButtonTop,
+                                 kButtonWidth, kButtonHeight);
   c.caption = std::move(caption);
   c.picture = std::move(picture);
   c.visible = visible;
@@ -67,15 +49,17 @@ WindowLayout Build() {
   w.icon = "download_icon.png";
   w.defaultFont = Font{"MS Sans Serif", 8.25, false};
 
-  w.controls.push_back(Timer("DoDwonJobTimer", 200));
-  w.controls.push_back(Timer("DownRateTimer", 1000));
+  // Both start disabled: the window's load starts the first one, the download the other.
+  w.controls.push_back(TimerControl("DoDwonJobTimer", 200, false));
+  w.controls.push_back(TimerControl("DownRateTimer", 1000, false));
 
   ControlLayout status = TextLabel("lblDownStat", 120, 165, 1575, u"[Download Status]", 7);
   status.font = Font{"MS Sans Serif", 8.25, true};
   status.foreColor = kStatusOrange;
   w.controls.push_back(std::move(status));
 
-  ControlLayout bar = Place("ProBarDownload", ControlKind::kProgressBar, 120, 480, 6855, 495);
+  ControlLayout bar =
+      PlaceControl("ProBarDownload", ControlKind::kProgressBar, 120, 480, 6855, 495);
   bar.maximum = 100;
   bar.font = Font{"Arial", 8.25, false};
   bar.foreColor = 0x000000;

@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -34,19 +35,19 @@ struct ControlLayout {
   std::string parent;  // empty: the window; otherwise the name of a frame
   // Place in twips, relative to the parent.
   int left = 0, top = 0, width = 0, height = 0;
-  std::u16string caption;  // caption of labels and buttons, text of a text box
-  std::optional<Font> font;  // empty: the window's default font
-  std::optional<Rgb> foreColor;  // empty: black
-  std::optional<Rgb> backColor;  // empty: transparent (labels) or white
+  std::u16string caption;          // caption of labels and buttons, text of a text box
+  std::optional<Font> font;        // empty: the window's default font
+  std::optional<Rgb> foreColor;    // empty: black
+  std::optional<Rgb> backColor;    // empty: transparent (labels) or white
   std::optional<Rgb> borderColor;  // shapes
-  std::string picture;  // file name under assets/, empty for none
-  bool stretch = false;  // picture stretched to the control's size
+  std::string picture;             // file name under assets/, empty for none
+  bool stretch = false;            // picture stretched to the control's size
   bool visible = true;
-  bool enabled = true;  // timers: enabled at load
-  int interval = 0;  // timers, in milliseconds
-  int maximum = 100;  // progress bars
-  std::u16string tag;  // images
-  bool handCursor = false;  // images
+  bool enabled = true;                                                // timers: enabled at load
+  int interval = 0;                                                   // timers, in milliseconds
+  int maximum = 100;                                                  // progress bars
+  std::u16string tag;                                                 // images
+  bool handCursor = false;                                            // images
   bool multiLine = false, verticalScrollBar = false, locked = false;  // text boxes
   // Label sizing: autoSize grows the label to show its text whole on one line per line of
   // text; wordWrap wraps the text within the box instead. Either way the text is never cut.
@@ -56,9 +57,29 @@ struct ControlLayout {
   bool tabStop = false;
 };
 
+// The two shapes that every layout table starts its rows from.
+inline ControlLayout PlaceControl(std::string name, ControlKind kind, int left, int top, int width,
+                                  int height) {
+  ControlLayout c;
+  c.name = std::move(name);
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  return c;
+}
+
+inline ControlLayout TimerControl(std::string name, int intervalMs, bool enabledAtLoad) {
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kTimer, 0, 0, 0, 0);
+  c.interval = intervalMs;
+  c.enabled = enabledAtLoad;
+  return c;
+}
+
 struct WindowLayout {
   std::string name;
-  std::u16string caption;  // design-time caption
+  std::u16string caption;                 // design-time caption
   int clientWidth = 0, clientHeight = 0;  // twips
   Rgb backColor = 0xFFFFFF;
   std::string icon;  // file name under assets/

@@ -17,33 +17,15 @@ constexpr char16_t kProdDesc[] =
     u"video between AVI, MPEG, WMV, MP4, MOV and FLV, turns DVD titles into clips for phones "
     u"and media players, pulls the soundtrack out as MP3 and writes your clips to one DVD.";
 
-ControlLayout Place(std::string name, ControlKind kind, int left, int top, int width, int height) {
-  ControlLayout c;
-  c.name = std::move(name);
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  return c;
-}
-
 ControlLayout Outline(std::string name, int left, int top, int width, int height) {
-  ControlLayout c = Place(std::move(name), ControlKind::kShape, left, top, width, height);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kShape, left, top, width, height);
   c.borderColor = kFrameBlue;
-  return c;
-}
-
-ControlLayout Timer(std::string name, int interval) {
-  ControlLayout c = Place(std::move(name), ControlKind::kTimer, 0, 0, 0, 0);
-  c.interval = interval;
-  c.enabled = true;
   return c;
 }
 
 ControlLayout PictureButton(std::string name, int left, int top, int width, int height,
                             std::u16string caption, std::string picture, int tabIndex) {
-  ControlLayout c = Place(std::move(name), ControlKind::kButton, left, top, width, height);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kButton, left, top, width, height);
   c.caption = std::move(caption);
   c.picture = std::move(picture);
   c.font = Font{"MS Sans Serif", 8.25, true};
@@ -54,7 +36,7 @@ ControlLayout PictureButton(std::string name, int left, int top, int width, int 
 
 ControlLayout TextLabel(std::string name, int left, int top, int width, int height,
                         std::u16string caption, Font font, int tabIndex) {
-  ControlLayout c = Place(std::move(name), ControlKind::kLabel, left, top, width, height);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kLabel, left, top, width, height);
   c.caption = std::move(caption);
   c.font = std::move(font);
   c.tabIndex = tabIndex;
@@ -63,7 +45,7 @@ ControlLayout TextLabel(std::string name, int left, int top, int width, int heig
 
 ControlLayout Picture(std::string name, int left, int top, int width, int height,
                       std::string picture) {
-  ControlLayout c = Place(std::move(name), ControlKind::kImage, left, top, width, height);
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kImage, left, top, width, height);
   c.picture = std::move(picture);
   return c;
 }
@@ -97,8 +79,8 @@ WindowLayout Build() {
   w.controls.push_back(Outline("Shape1", 120, 960, 6735, 2775));
   w.controls.push_back(Outline("Shape3", 120, 4440, 6735, 2295));
 
-  w.controls.push_back(Timer("DoJobTimer", 200));
-  w.controls.push_back(Timer("OnTopFormTimer", 2000));
+  w.controls.push_back(TimerControl("DoJobTimer", 200, true));
+  w.controls.push_back(TimerControl("OnTopFormTimer", 2000, true));
 
   ControlLayout status = TextLabel("StatusL", 240, 195, 4850, 570, u"[Connection Status]",
                                    Font{"Arial", 8.25, true}, 4);
@@ -110,7 +92,7 @@ WindowLayout Build() {
   download.visible = false;
   w.controls.push_back(download);
 
-  ControlLayout news = Place("NewsT", ControlKind::kTextBox, 240, 1080, 6495, 2535);
+  ControlLayout news = PlaceControl("NewsT", ControlKind::kTextBox, 240, 1080, 6495, 2535);
   news.multiLine = true;
   news.verticalScrollBar = true;
   news.locked = true;
@@ -125,7 +107,7 @@ WindowLayout Build() {
   w.controls.push_back(
       TextLabel("lblLastNews", 960, 3960, 975, 255, u"Last News", Font{"Arial", 8.25, true}, 5));
 
-  ControlLayout frame = Place("Frame1", ControlKind::kFrame, 240, 4560, 6495, 2055);
+  ControlLayout frame = PlaceControl("Frame1", ControlKind::kFrame, 240, 4560, 6495, 2055);
   frame.caption = u"Frame1";  // never shown: the frame has no border and no title
   frame.backColor = 0xFFFFFF;
   frame.tabIndex = 1;
