@@ -48,6 +48,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+trap 'echo "bench: stopped by a failure (status $?) at line $LINENO" >&2' ERR
 die() {
   echo "bench: $*" >&2
   exit 1
