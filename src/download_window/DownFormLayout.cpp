@@ -45,9 +45,7 @@ WindowLayout Build() {
   w.caption = u"Quillmere - Download Manager 1.0";
   w.clientWidth = 7125;
   w.clientHeight = 2775;
-  w.backColor = 0xFFFFFF;
   w.icon = "download_icon.png";
-  w.defaultFont = Font{"MS Sans Serif", 8.25, false};
 
   // Both start disabled: the window's load starts the first one, the download the other.
   w.controls.push_back(TimerControl("DoDwonJobTimer", 200, false));

@@ -70,9 +70,7 @@ WindowLayout Build() {
   w.caption = u"Quillmere - Update Manager 3.15";
   w.clientWidth = 6930;
   w.clientHeight = 7350;
-  w.backColor = 0xFFFFFF;
   w.icon = "update_icon.png";
-  w.defaultFont = Font{"MS Sans Serif", 8.25, false};
 
   // The outlines first: they lie behind everything they frame.
   w.controls.push_back(Outline("Shape2", 120, 120, 6735, 735));
