@@ -64,9 +64,9 @@ double DownloadWithCurlTool(const std::string& url) {
 
 int main() {
   larkspan::test::HttpFixture server;
-  larkspan::test::HttpResponse body;
-  body.body.assign(kMiB, '\0');
-  for (std::size_t i = 0; i < kMiB; ++i) body.body[i] = static_cast<char>(i * 31 + 7);
+  larkspan::test::Reply body = larkspan::test::Reply::Raw(
+      "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBodyMiB * kMiB) + "\r\n",
+      larkspan::test::PatternBody(kMiB));
   body.repeat = kBodyMiB;
   server.Serve("/big.bin", body);
   const std::string url = server.Url("/big.bin");

@@ -3,78 +3,44 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "platform/CodePage.h"
 #include "support/HttpFixture.h"
 
-namespace larkspan {
+namespace larkspan::test {
 namespace {
 
-using test::HttpFixture;
-using test::HttpResponse;
-
-class NetDetectTest : public ::testing::Test {
- protected:
-  NetDetectTest() {
-    server.Serve("/", HttpResponse::Text("site root"));
-    server.Serve("/missing", HttpResponse::Text("not here", 404));
-  }
-  std::u16string Address(const HttpFixture& at, const std::string& path = "/") {
-    return FromUtf8(at.Url(path));
-  }
-  const std::u16string refused =
-      FromUtf8("http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/");
+TEST(NetDetectTest, AnyAnswerCountsAndNothingIsWaitedFor) {
   HttpFixture server;
-};
-
-TEST_F(NetDetectTest, AnyResponseCountsAsAnswer) {
-  EXPECT_TRUE(IsUrlOnline(Address(server)));
-  EXPECT_TRUE(IsUrlOnline(Address(server, "/missing")));
-  HttpResponse endless = HttpResponse::Text("x");
-  endless.stallAfterSend = true;
-  endless.sendBytes = 0;  // headers, then silence: the probe must not wait for a body
+  server.Serve("/missing", Reply::Text("not here", 404));
+  Reply endless = Reply::Text("x");
+  endless.bodyBytes = 0;
+  endless.end = Reply::End::kHold;  // headers, then silence: no body is awaited
   server.Serve("/endless", endless);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(IsUrlOnline(Address(server, "/endless")));
+  EXPECT_TRUE(IsUrlOnline(FromUtf8(server.Url("/missing"))));
+  EXPECT_TRUE(IsUrlOnline(FromUtf8(server.Url("/endless"))));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  for (const std::u16string& address : {refused, std::u16string(u"not an address")}) {
-    EXPECT_FALSE(IsUrlOnline(address));
-  }
+  const std::string refused = "http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort());
+  EXPECT_FALSE(IsUrlOnline(FromUtf8(refused + "/")));
+  EXPECT_FALSE(IsUrlOnline(u"not an address"));
 }
 
-TEST_F(NetDetectTest, ProbesInOrderAndStopsAtTheFirstAnswer) {
-  HttpFixture second;
-  second.Serve("/", HttpResponse::Text("maker"));
-  EXPECT_TRUE(IsOnline({Address(server), Address(second)}));
-  EXPECT_EQ(server.RequestCount("/"), 1u);
-  EXPECT_EQ(second.Requests().size(), 0u) << "the second site is not contacted";
-  EXPECT_TRUE(IsOnline({refused, Address(second)}));
-  EXPECT_EQ(second.RequestCount("/"), 1u);
-
-  // Two sites that take the request and reset the connection: each is tried once.
-  HttpResponse dead;
-  dead.resetBeforeHeaders = true;
-  server.Serve("/dead", dead);
-  second.Serve("/dead", dead);
-  EXPECT_FALSE(IsOnline({Address(server, "/dead"), Address(second, "/dead")}));
-  EXPECT_EQ(server.RequestCount("/dead"), 1u);
-  EXPECT_EQ(second.RequestCount("/dead"), 1u);
-}
-
-TEST_F(NetDetectTest, ProbeBypassesCachesAndLeavesNoConnection) {
-  ASSERT_TRUE(IsUrlOnline(Address(server)));
-  ASSERT_EQ(server.Requests().size(), 1u);
-  const test::RecordedRequest probe = server.Requests()[0];
-  EXPECT_EQ(probe.Header("Cache-Control"), "no-cache");
-  EXPECT_EQ(probe.Header("Pragma"), "no-cache");
-  EXPECT_EQ(probe.Header("User-Agent"), "Quillmere - Larkspan");
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (server.OpenConnections() > 0 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(server.OpenConnections(), 0u);
+TEST(NetDetectTest, ProbesInOrderUntilTheFirstAnswerAndEachDeadSiteOnce) {
+  HttpFixture product, maker;
+  Reply dead;
+  dead.end = Reply::End::kReset;  // takes the request, resets the connection
+  product.Serve("/dead", dead);
+  maker.Serve("/dead", dead);
+  const std::u16string productRoot = FromUtf8(product.Url("/")),
+                       makerRoot = FromUtf8(maker.Url("/"));
+  EXPECT_TRUE(IsOnline({productRoot, makerRoot}));
+  EXPECT_EQ(product.RequestCount("/") * 10 + maker.Requests().size(), 10u);
+  EXPECT_TRUE(IsOnline({FromUtf8(product.Url("/dead")), makerRoot}));
+  EXPECT_EQ(maker.RequestCount("/"), 1u);
+  EXPECT_FALSE(IsOnline({FromUtf8(product.Url("/dead")), FromUtf8(maker.Url("/dead"))}));
+  EXPECT_EQ(product.RequestCount("/dead") * 10 + maker.RequestCount("/dead"), 21u);
 }
 
 }  // namespace
-}  // namespace larkspan
+}  // namespace larkspan::test

@@ -1,17 +1,21 @@
 #pragma once
 // The headless back end of the control contracts, for behaviour tests of the windows: no
-// display and no waiting. It records every caption, text, colour, visibility and enabled
-// state; runs timers on a virtual clock that the test advances; answers message boxes and the
-// Save dialog from a script, recording what was asked; and runs scripted user actions at
-// chosen yields or chosen virtual times.
+// display and no waiting. Every control is one recorded HeadlessControl, whatever its kind.
+// Timers run on a virtual clock that the test advances; message boxes and the Save dialog are
+// answered from a script that records what was asked.
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/Layout.h"
 #include "platform/Ui.h"
@@ -19,135 +23,156 @@
 
 namespace larkspan::test {
 
-// Thrown by EndProgram: the program has ended. Not a std::exception, so the program's
-// resume-next guards let it pass, as nothing runs after the real end of the process.
+// Thrown by EndProgram. Not a std::exception, so the program's resume-next guards let it
+// pass, as nothing runs after the real end of the process.
 struct ProgramEnded {};
+
+inline std::string Narrow(const std::u16string& text) {
+  return ToUtf8(text);
+}
 
 class HeadlessBackend;
 
-class HeadlessLabel final : public Label {
+// Any control: what the window last set, and the captions (a text box's texts) and bar values
+// set since the window loaded.
+class HeadlessControl final : public Label,
+                              public TextBox,
+                              public Button,
+                              public Image,
+                              public ProgressBar,
+                              public Timer {
  public:
-  void SetCaption(const std::u16string& text) override;
+  HeadlessControl(const std::int64_t& clock, const ControlLayout& controlLayout)
+      : layout(controlLayout), clock_(clock) {
+    Reset();
+  }
+  void SetCaption(const std::u16string& text) override {
+    caption = text;
+    history.push_back(text);
+  }
+  void SetText(const std::u16string& text) override { SetCaption(text); }
+  std::u16string Text() const override { return caption; }
   void SetForeColor(Rgb color) override { foreColor = color; }
-  std::u16string caption;
-  Rgb foreColor = 0;
-  std::vector<std::u16string> captionHistory;  // every caption set since the window loaded
-};
-
-class HeadlessTextBox final : public TextBox {
- public:
-  void SetText(const std::u16string& value) override { text = value; }
-  std::u16string Text() const override { return text; }
-  std::u16string text;
-};
-
-class HeadlessButton final : public Button {
- public:
-  void SetCaption(const std::u16string& text) override { caption = text; }
   void SetVisible(bool value) override { visible = value; }
-  void SetEnabled(bool value) override { enabled = value; }
-  std::u16string caption;
-  bool visible = true;
-  bool enabled = true;
-};
-
-class HeadlessImage final : public Image {
- public:
-  std::u16string Tag() const override { return tag; }
-  std::u16string tag;
-};
-
-class HeadlessProgressBar final : public ProgressBar {
- public:
-  void SetMax(int value) override { maximum = value; }
-  void SetValue(int v) override;
-  int maximum = 100;
-  int value = 0;
-  std::vector<int> valueHistory;
-};
-
-class HeadlessTimer final : public Timer {
- public:
-  explicit HeadlessTimer(HeadlessBackend& backend) : backend_(backend) {}
-  void SetInterval(int milliseconds) override { interval = milliseconds; }
-  void SetEnabled(bool value) override;
+  void SetEnabled(bool value) override {
+    // Enabling a timer (again) counts its interval from now, as a window timer does.
+    if (layout.kind == ControlKind::kTimer && value) nextDue = clock_ + std::max(interval, 1);
+    enabled = value;
+  }
   bool Enabled() const override { return enabled; }
-  int interval = 0;
-  bool enabled = false;
-  std::int64_t nextDue = 0;
-  bool ticking = false;  // its handler is running: a tick does not re-enter itself
+  std::u16string Tag() const override { return layout.tag; }
+  void SetMax(int value) override { maximum = value; }
+  void SetValue(int newValue) override {
+    value = newValue;
+    values.push_back(newValue);
+  }
+  void SetInterval(int milliseconds) override { interval = milliseconds; }
+
+  void Reset() {
+    caption = layout.caption;
+    history.clear();
+    foreColor = layout.foreColor.value_or(0);
+    visible = layout.visible;
+    enabled = layout.enabled && layout.kind != ControlKind::kTimer;  // timers start at load
+    maximum = layout.maximum;
+    value = 0;
+    values.clear();
+    interval = layout.interval;
+    ticks = 0;
+  }
+  // A user's click: reaches the handler of a visible, enabled button or of an image.
+  bool Click() {
+    const bool button = layout.kind == ControlKind::kButton;
+    const std::function<void()>& handler = button ? Button::onClick : Image::onClick;
+    if ((button && (!visible || !enabled)) || !handler) return false;
+    handler();
+    return true;
+  }
+
+  const ControlLayout& layout;
+  std::u16string caption;
+  std::vector<std::u16string> history;
+  Rgb foreColor = 0;
+  bool visible = true, enabled = true;
+  int maximum = 100, value = 0, interval = 0;
+  std::vector<int> values;
+  std::int64_t nextDue = 0;  // timers: the next tick, whether its handler runs, ticks so far
+  bool ticking = false;
   int ticks = 0;
 
  private:
-  HeadlessBackend& backend_;
+  const std::int64_t& clock_;
 };
 
 class HeadlessWindow final : public Window {
  public:
-  HeadlessWindow(HeadlessBackend& backend, const WindowLayout& layout);
+  HeadlessWindow(HeadlessBackend& backend, const WindowLayout& windowLayout);
   ~HeadlessWindow() override;
 
   void SetCaption(const std::u16string& text) override { caption = text; }
-  void Show() override;
+  void Show() override {
+    Load();
+    visible = true;
+  }
   void ShowModal() override;
-  bool Close() override;
-  void SetTopmost(bool onTop) override;
+  bool Close() override {
+    bool cancel = false;
+    if (onQueryUnload) onQueryUnload(cancel);
+    if (!cancel && onUnload) onUnload(cancel);
+    if (cancel) return false;
+    visible = loaded = false;
+    caption = layout.caption;
+    for (auto& [name, control] : controls_) control->Reset();
+    return true;
+  }
+  void SetTopmost(bool onTop) override {
+    topmost = onTop;
+    topmostCalls.push_back(onTop);
+  }
+  Label& GetLabel(std::string_view name) override { return Find(name, ControlKind::kLabel); }
+  TextBox& GetTextBox(std::string_view name) override { return Find(name, ControlKind::kTextBox); }
+  Button& GetButton(std::string_view name) override { return Find(name, ControlKind::kButton); }
+  Image& GetImage(std::string_view name) override { return Find(name, ControlKind::kImage); }
+  ProgressBar& GetProgressBar(std::string_view name) override {
+    return Find(name, ControlKind::kProgressBar);
+  }
+  Timer& GetTimer(std::string_view name) override { return Find(name, ControlKind::kTimer); }
 
-  Label& GetLabel(std::string_view name) override { return Find(labels_, name); }
-  TextBox& GetTextBox(std::string_view name) override { return Find(textBoxes_, name); }
-  Button& GetButton(std::string_view name) override { return Find(buttons_, name); }
-  Image& GetImage(std::string_view name) override { return Find(images_, name); }
-  ProgressBar& GetProgressBar(std::string_view name) override { return Find(bars_, name); }
-  Timer& GetTimer(std::string_view name) override { return Find(timers_, name); }
-
-  // Typed access for tests.
-  HeadlessLabel& LabelNamed(std::string_view name) { return Find(labels_, name); }
-  HeadlessTextBox& TextBoxNamed(std::string_view name) { return Find(textBoxes_, name); }
-  HeadlessButton& ButtonNamed(std::string_view name) { return Find(buttons_, name); }
-  HeadlessImage& ImageNamed(std::string_view name) { return Find(images_, name); }
-  HeadlessProgressBar& BarNamed(std::string_view name) { return Find(bars_, name); }
-  HeadlessTimer& TimerNamed(std::string_view name) { return Find(timers_, name); }
-
-  // User actions. A click reaches the handler only on a visible, enabled button of a shown
-  // window, and not while a modal window other than this one is open.
-  bool Click(std::string_view buttonName);
-  bool ClickImage(std::string_view imageName);
+  HeadlessControl& Control(std::string_view name) {
+    auto found = controls_.find(name);
+    if (found == controls_.end()) {
+      throw std::logic_error("no control named " + std::string(name) + " in " + layout.name);
+    }
+    return *found->second;
+  }
+  // A user's click on a button or an image; false when it could not reach its handler
+  // (hidden, disabled, the window not shown, or another window is modal).
+  bool Click(std::string_view name);
   bool CloseBox() { return Close(); }
 
-  const WindowLayout& Layout() const { return layout_; }
-  std::vector<HeadlessTimer*> Timers();
-
+  const WindowLayout& layout;
   std::u16string caption;
-  bool loaded = false;
-  bool visible = false;
-  bool modal = false;
-  bool topmost = false;
-  int loads = 0;
+  bool loaded = false, visible = false, topmost = false;
   std::vector<bool> topmostCalls;  // every SetTopmost argument, in order
 
  private:
-  template <class T>
-  T& Find(std::map<std::string, std::unique_ptr<T>, std::less<>>& controls, std::string_view name);
-  void Load();
-  void ResetControls();
+  friend class HeadlessBackend;
+  HeadlessControl& Find(std::string_view name, ControlKind kind) {
+    HeadlessControl& control = Control(name);
+    if (control.layout.kind != kind) throw std::logic_error(std::string(name) + ": another kind");
+    return control;
+  }
+  void Load() {
+    if (loaded) return;
+    loaded = true;
+    for (auto& [name, c] : controls_) {
+      if (c->layout.kind == ControlKind::kTimer && c->layout.enabled) c->SetEnabled(true);
+    }
+    if (onLoad) onLoad();
+  }
 
   HeadlessBackend& backend_;
-  const WindowLayout& layout_;
-  std::map<std::string, std::unique_ptr<HeadlessLabel>, std::less<>> labels_;
-  std::map<std::string, std::unique_ptr<HeadlessTextBox>, std::less<>> textBoxes_;
-  std::map<std::string, std::unique_ptr<HeadlessButton>, std::less<>> buttons_;
-  std::map<std::string, std::unique_ptr<HeadlessImage>, std::less<>> images_;
-  std::map<std::string, std::unique_ptr<HeadlessProgressBar>, std::less<>> bars_;
-  std::map<std::string, std::unique_ptr<HeadlessTimer>, std::less<>> timers_;
-};
-
-class HeadlessSaveDialog final : public SaveDialog {
- public:
-  explicit HeadlessSaveDialog(HeadlessBackend& backend) : backend_(backend) {}
-  void ShowSave() override;
-
- private:
-  HeadlessBackend& backend_;
+  std::map<std::string, std::unique_ptr<HeadlessControl>, std::less<>> controls_;
 };
 
 struct MessageRecord {
@@ -162,66 +187,62 @@ struct SaveDialogRecord {
 
 class HeadlessBackend final : public UiFactory, public UiServices {
  public:
-  HeadlessBackend();  // installs itself as the UI services
-  ~HeadlessBackend() override;
+  HeadlessBackend() : previousServices_(InstallUiServices(this)) {}
+  ~HeadlessBackend() override { InstallUiServices(previousServices_); }
 
-  std::unique_ptr<Window> CreateWindow(const WindowLayout& layout) override;
+  std::unique_ptr<Window> CreateWindow(const WindowLayout& layout) override {
+    return std::make_unique<HeadlessWindow>(*this, layout);
+  }
   std::unique_ptr<SaveDialog> CreateSaveDialog() override;
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
-                      const std::u16string& title) override;
-  void DoEvents() override;
-  [[noreturn]] void EndProgram() override;
+                      const std::u16string& title) override {
+    messages.push_back({prompt, style, title});
+    if (msgAnswers.empty()) return (style & kMsgYesNo) ? MsgBoxResult::kNo : MsgBoxResult::kOk;
+    const MsgBoxResult answer = msgAnswers.front();
+    msgAnswers.pop_front();
+    return answer;
+  }
+  void DoEvents() override {
+    ++yields;
+    if (onEveryYield) onEveryYield();
+  }
+  [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
 
-  // --- virtual clock ---
+  // --- virtual clock: timer ticks and scheduled actions fire in time order ---
   std::int64_t Now() const { return now_; }
-  // Moves the clock forward by `milliseconds`, firing due timers and scheduled actions in
-  // time order.
-  void Advance(std::int64_t milliseconds);
-  // Runs `action` once the clock reaches `atMs` (absolute virtual time).
-  void At(std::int64_t atMs, std::function<void()> action);
-  // Moves the clock to the next due event and fires it; false when nothing is pending.
-  bool Step();
+  void Advance(std::int64_t milliseconds) { FireDue(now_ + milliseconds); }
+  void At(std::int64_t atMs, std::function<void()> action) {
+    scheduled_.emplace(atMs, std::move(action));
+  }
+  bool Step();  // to the next due event and fire it; false when nothing is pending
 
-  // --- yields ---
-  int yields = 0;  // DoEvents passes so far
-  // Runs `action` inside the n-th DoEvents pass (counting from 1).
-  void AtYield(int n, std::function<void()> action);
-  // Runs on every DoEvents pass, after the scripted actions of that pass.
-  std::function<void()> onEveryYield;
-  // Virtual milliseconds that pass in every DoEvents pass (timers due meanwhile tick there).
-  std::int64_t msPerYield = 0;
+  int yields = 0;                      // DoEvents passes so far
+  std::function<void()> onEveryYield;  // runs inside every pass
 
-  // --- message boxes ---
+  // Message boxes: answered from the queue, else OK / No.
   std::vector<MessageRecord> messages;
-  std::deque<MsgBoxResult> msgAnswers;  // answers in order; an empty queue answers OK / No
-  std::function<MsgBoxResult(const MessageRecord&)> onMsgBox;  // answers before the queue
-
-  // --- Save dialog ---
+  std::deque<MsgBoxResult> msgAnswers;
+  // Save dialog: answered from the queue (a path, or "" to dismiss); an empty queue dismisses.
   std::vector<SaveDialogRecord> saveDialogs;
-  std::deque<std::u16string> saveAnswers;  // path chosen, or "" for a dismissal; empty queue dismisses
-  std::function<std::u16string(const SaveDialogRecord&)> onSaveDialog;  // answers before the queue
+  std::deque<std::u16string> saveAnswers;
 
-  // --- program end ---
-  bool programEnded = false;
-
-  // The windows created so far, by layout name (the last one with that name).
-  HeadlessWindow& WindowNamed(const std::string& name);
-  HeadlessWindow* modalWindow = nullptr;  // the modal window now open, if any
+  HeadlessWindow* modalWindow = nullptr;
+  HeadlessWindow& WindowNamed(const std::string& name) {  // the last one of that name
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+      if ((*it)->layout.name == name) return **it;
+    }
+    throw std::logic_error("no window named " + name);
+  }
 
  private:
   friend class HeadlessWindow;
-  friend class HeadlessTimer;
   void FireDue(std::int64_t until);
-  std::vector<HeadlessTimer*> ActiveTimers();
+  std::vector<HeadlessControl*> ActiveTimers();
 
   std::int64_t now_ = 0;
   std::multimap<std::int64_t, std::function<void()>> scheduled_;
-  std::multimap<int, std::function<void()>> yieldActions_;
   std::vector<HeadlessWindow*> windows_;
-  UiServices* previousServices_ = nullptr;
+  UiServices* previousServices_;
 };
-
-// The UTF-8 form of a program text, for readable test failures.
-std::string Narrow(const std::u16string& text);
 
 }  // namespace larkspan::test

@@ -1,100 +1,60 @@
 #pragma once
 // A local HTTP server for tests: 127.0.0.1 on an ephemeral port, served from its own threads
-// in the test process. Each path gets a scripted response, and the script can misbehave in
-// every way a real server or network does: slow, stalled, cut short, lying about its length,
-// chunked, redirecting in circles, resetting the connection. Every request is logged.
-//
-// The server speaks HTTP/1.1 over plain sockets (not a library server) because most of the
-// misbehaviour needs control over each byte on the wire and over how the connection ends.
-#include <condition_variable>
+// in the test process. Every path answers with the bytes its Reply gives, sent as they stand:
+// a malformed response is a Reply with a malformed head. One request per connection.
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 namespace larkspan::test {
 
-using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
+struct Reply {
+  enum class End { kClose, kHold, kReset };
 
-struct HttpResponse {
-  int status = 200;
-  std::string reason;   // empty: the usual phrase for the status
-  HttpHeaders headers;  // sent as given, in order (two "Content-Length" entries are allowed)
-  std::string body;
-  std::size_t repeat = 1;  // the body is sent this many times: large bodies without the memory
+  std::string head;        // status line and header lines with their CR LF, then the empty line
+  std::string body;        // sent `repeat` times after the head
+  std::size_t repeat = 1;  // large bodies without the memory
+  std::size_t bodyBytes = SIZE_MAX;  // at most this many body bytes go out, then `end`
+  int bytesPerSecond = 0;            // pacing of the body (0: as fast as it goes)
+  End end = End::kClose;  // after the last byte: close, hold the connection open, or reset it
 
-  // Content-Length is added from the body unless one of these applies, or unless the headers
-  // already carry one.
-  bool omitContentLength = false;               // no Content-Length: the body ends at close
-  std::optional<std::string> rawContentLength;  // sent verbatim as the value ("abc", "9e99")
-  bool chunked = false;                         // Transfer-Encoding: chunked, no length
-  std::size_t chunkSize = 1000;
-
-  std::size_t sendBytes = SIZE_MAX;  // body bytes sent, then the connection closes (cut short)
-  bool stallAfterSend = false;       // after sendBytes: silence, connection held open
-  int bytesPerSecond = 0;            // throttle the body (0: full speed)
-
-  bool silent = false;              // read the request, answer nothing, hold the connection
-  bool stallAfterHeaders = false;   // send the headers, then silence, connection held open
-  bool resetBeforeHeaders = false;  // read the request, then reset the connection (RST)
-  bool resetAfterHeaders = false;   // send the headers, then reset the connection
-
-  static HttpResponse Text(std::string body, int status = 200);
-  static HttpResponse Redirect(std::string location, int status = 302);
+  // 200 (or `status`) with Content-Length of the whole body and `extraHeaders` ("Name: v\r\n").
+  static Reply Text(std::string body, int status = 200, const std::string& extraHeaders = "");
+  // The head as given (its empty line added), the body after it.
+  static Reply Raw(const std::string& headLines, std::string body = "");
 };
 
-struct RecordedRequest {
-  std::string method;
-  std::string target;  // path and query as sent
-  HttpHeaders headers;
-  std::string Header(const std::string& name) const;  // case-insensitive; empty when absent
-  bool HasHeader(const std::string& name) const;
+struct Request {
+  std::string method, target;
+  std::string head;                                   // the request's header lines as received
+  std::string Header(const std::string& name) const;  // case-blind; empty when absent
 };
 
 class HttpFixture {
  public:
   HttpFixture();
-  ~HttpFixture();  // stops at once, whatever responses are still running
+  ~HttpFixture();  // stops at once, whatever replies are still running
   HttpFixture(const HttpFixture&) = delete;
   HttpFixture& operator=(const HttpFixture&) = delete;
 
-  // Serves `path` (an exact target such as "/a?x=1", or a path, matched without its query);
-  // unknown paths get 404.
-  void Serve(const std::string& path, HttpResponse response);
+  // Answers requests for `path` (matched without the query); unknown paths get 404.
+  void Serve(const std::string& path, Reply reply);
   std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port><path>"
-  int Port() const { return port_; }
-
-  std::vector<RecordedRequest> Requests() const;
-  std::size_t RequestCount(const std::string& path) const;  // requests whose path matches
-  std::size_t OpenConnections() const;                      // connections not yet closed
-
+  int Port() const;
+  std::vector<Request> Requests() const;
+  std::size_t RequestCount(const std::string& path) const;
+  std::size_t OpenConnections() const;
   // A port on 127.0.0.1 where nothing listens: connecting is refused.
   static int RefusedPort();
 
  private:
-  struct Connection;
-  void AcceptLoop();
-  void HandleConnection(Connection* connection);
-  bool Respond(Connection& connection, const RecordedRequest& request);
-  bool SendAll(int fd, const char* data, std::size_t size, int bytesPerSecond);
-  bool WaitStopped(int milliseconds);  // sleeps, but wakes and returns true on stop
-  HttpResponse Lookup(const std::string& target) const;
-
-  int listenFd_ = -1;
-  int port_ = 0;
-  mutable std::mutex mutex_;
-  std::condition_variable stopSignal_;
-  bool stopping_ = false;
-  std::map<std::string, HttpResponse> responses_;
-  std::vector<RecordedRequest> requests_;
-  std::vector<std::unique_ptr<Connection>> connections_;
-  std::thread acceptThread_;
+  struct State;
+  std::unique_ptr<State> state_;
 };
+
+// Bytes that differ from their neighbours: a lost, doubled or reordered piece shows.
+std::string PatternBody(std::size_t size);
 
 }  // namespace larkspan::test

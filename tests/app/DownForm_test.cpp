@@ -1,0 +1,150 @@
+// The download window: the Save dialog, the body in chunks with its progress and rate displays,
+// the complete and stopped ends, the commands and the close rules. How a download ends on
+// network and server faults is a row of the fault matrix.
+#include "app/AppHarness.h"
+
+namespace larkspan::test {
+namespace {
+
+const std::string kBody = PatternBody(8192);
+
+void ExpectQuestion(const MessageRecord& m, const char* prompt) {
+  EXPECT_EQ(Narrow(m.prompt), prompt);
+  EXPECT_EQ(m.style, kMsgYesNo);
+  EXPECT_EQ(Narrow(m.title), "Quillmere - Download Manager");
+}
+
+struct BodyCase {
+  std::size_t size;
+  std::string fileSize;
+  std::vector<std::string> downTexts;  // emptied at load, then after each chunk
+  std::vector<int> bar;
+};
+
+class BodySizes : public DownloadTest, public ::testing::WithParamInterface<BodyCase> {};
+
+TEST_P(BodySizes, SavedWholeInChunksWithProgressAndTheCompleteState) {
+  const BodyCase& c = GetParam();
+  const std::string body = PatternBody(c.size);
+  Offer(Reply::Text(body), "setup.exe", "/files/vantrel_setup.exe");
+  RunThenClose([&] {
+    EXPECT_EQ(Text("lblFileSizeVal"), c.fileSize);
+    std::vector<std::string> status{"", "<1141>"};
+    status.insert(status.end(), c.downTexts.size() - 1, "<1148> ...");
+    status.push_back("<1149>");
+    EXPECT_EQ(History("lblDownVal"), c.downTexts);
+    EXPECT_EQ(History("lblDownStat"), status);
+    EXPECT_EQ(Win().Control("ProBarDownload").values, c.bar);
+    EXPECT_EQ(Win().Control("lblDownStat").foreColor, 0x0000FFu);  // blue
+    EXPECT_EQ(Text("lblTransferRateVal"), "0  ( KB/Sec )");
+    EXPECT_TRUE(Shown("btnClose") && Shown("btnRunFile"));
+    EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnCancel"));
+    EXPECT_TRUE(Win().Click("btnRunFile") && Win().visible);
+  });
+  EXPECT_EQ(opened, std::vector<std::string>{Target().string()});
+  ASSERT_EQ(backend.saveDialogs.size(), 1u);
+  EXPECT_EQ(Narrow(backend.saveDialogs[0].fileName + u" " + backend.saveDialogs[0].filter),
+            "vantrel_setup.exe *.exe|*.exe");
+  EXPECT_EQ(ReadFile(Target()), body);
+  EXPECT_TRUE(backend.messages.empty());  // the close after completion asks nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, BodySizes,
+    ::testing::Values(
+        BodyCase{0, "0 Bytes", {""}, {}},
+        BodyCase{1025, "1 KB", {"", "1 KB  ( 100 % )", "1 KB  ( 100 % )"}, {100, 100}},
+        BodyCase{8192,
+                 "8 KB",
+                 {"", "1 KB  ( 12 % )", "2 KB  ( 25 % )", "3 KB  ( 38 % )", "4 KB  ( 50 % )",
+                  "5 KB  ( 62 % )", "6 KB  ( 75 % )", "7 KB  ( 88 % )", "8 KB  ( 100 % )"},
+                 {12, 25, 38, 50, 62, 75, 88, 100}}));
+
+// The status is not looked at, the address is trimmed, and a name without extension is offered
+// as such; an existing file is replaced only on Yes, and then holds none of its old bytes.
+TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
+  std::ofstream(Target()) << std::string(5000, 'o');
+  Offer(Reply::Text("<html>gone</html>", 404), "setup.exe", "/files/");
+  Globals().DownloadURL = u"  " + Globals().DownloadURL + u" ";
+  backend.saveAnswers = {Target().u16string(), Target().u16string()};
+  backend.msgAnswers = {MsgBoxResult::kNo, MsgBoxResult::kYes};
+  RunThenClose([&] { EXPECT_TRUE(Form().DownCompleted()); });
+  EXPECT_EQ(Narrow(backend.saveDialogs.at(0).fileName + backend.saveDialogs[0].filter), "*.|*.");
+  EXPECT_EQ(backend.saveDialogs.at(1).fileName, Target().u16string());  // the path just chosen
+  ASSERT_EQ(backend.messages.size(), 2u);
+  for (const MessageRecord& m : backend.messages) ExpectQuestion(m, "<1150>\r\n<1151>");
+  EXPECT_EQ(ReadFile(Target()), "<html>gone</html>");
+}
+
+// Commands given after the second chunk, each in a new opening of the window. Nothing closes
+// the window inside a pass of the download: a close that goes ahead waits for the download's
+// stopped path, which then closes it.
+TEST_F(DownloadTest, CommandsWhileReceiving) {
+  const struct {
+    std::vector<const char*> commands;
+    MsgBoxResult answer;    // to the close question; Yes ends the program
+    const char* closeWith;  // once the download has ended; none: the download closes it
+    std::size_t savedBytes, questions;
+  } cases[] = {
+      {{"close box"}, MsgBoxResult::kNo, "btnClose", kBody.size(), 1},  // the download goes on
+      {{"btnStopDownload"}, MsgBoxResult::kNo, "btnCancel", 2048, 0},
+      {{"btnCancel"}, MsgBoxResult::kNo, nullptr, 2048, 0},
+      {{"btnStopDownload", "btnCancel"}, MsgBoxResult::kNo, nullptr, 2048, 0},
+      {{"btnStopDownload", "close box"}, MsgBoxResult::kNo, nullptr, 2048, 0},
+      {{"close box"}, MsgBoxResult::kYes, nullptr, 2048, 1},
+  };
+  for (const auto& c : cases) {
+    const std::string name = "setup" + std::to_string(&c - cases) + ".exe";  // a new file each
+    SCOPED_TRACE(name);
+    Offer(Reply::Text(kBody), name.c_str());
+    backend.messages.clear();
+    backend.msgAnswers = {c.answer};
+    bool acted = false, closedInThePass = false;
+    backend.onEveryYield = [&] {
+      if (acted || Chunks() != 2) return;
+      acted = true;
+      for (const std::string_view command : c.commands) {
+        command == "close box" ? Win().CloseBox() : Win().Click(command);
+      }
+      closedInThePass = !Win().visible;
+    };
+    if (c.answer == MsgBoxResult::kYes) {
+      EXPECT_THROW(Form().ShowModal(), ProgramEnded);
+    } else if (c.closeWith) {
+      RunThenClose([] {}, c.closeWith);
+    } else {
+      Form().ShowModal();
+    }
+    EXPECT_FALSE(closedInThePass);
+    EXPECT_EQ(ReadFile(Target(name.c_str())), kBody.substr(0, c.savedBytes));
+    ASSERT_EQ(backend.messages.size(), c.questions);
+    for (const MessageRecord& m : backend.messages) ExpectQuestion(m, "<1152>\r\n<1154>");
+  }
+  // Every opening started afresh, with a new dialog that suggests the address's file name.
+  for (const auto& dialog : backend.saveDialogs) EXPECT_EQ(Narrow(dialog.fileName), "setup.exe");
+}
+
+// A rate tick shows the chunks since the last one and starts the count again; more than 32767
+// chunks between two ticks overflow the count and stop the download.
+TEST_F(DownloadTest, RateTickShowsAndRestartsTheCountThatMustStayBelow32768) {
+  const int chunks = 6 + 32768;
+  Reply big =
+      Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(chunks * 1024) + "\r\n",
+                 kBody.substr(0, 1024));
+  big.repeat = chunks;
+  Offer(big);
+  std::string rate;
+  backend.onEveryYield = [&] {
+    if (Chunks() != 6 || !rate.empty()) return;
+    backend.Advance(1000);
+    rate = Text("lblTransferRateVal");
+  };
+  RunThenClose([&] { ExpectStopped(); });
+  EXPECT_EQ(rate, "6  ( KB/Sec )");
+  EXPECT_EQ(Form().DownChunks(), 32767);
+  // The chunk that overflowed the count was taken but not written.
+  EXPECT_EQ(std::filesystem::file_size(Target()), (6 + 32767) * 1024u);
+}
+
+}  // namespace
+}  // namespace larkspan::test

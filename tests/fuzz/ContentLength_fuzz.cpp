@@ -1,0 +1,16 @@
+// Any text of the download's length header, read as the file size.
+#include "FuzzSupport.h"
+#include "download_window/DownProgress.h"
+#include "platform/CodePage.h"
+#include "platform/Failure.h"
+
+using namespace larkspan;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  try {
+    (void)ContentLengthValue(ToWide(fuzz::Bytes(data, size)));
+  } catch (const Failure&) {
+    // A refused length is an answer; anything else escapes and is a finding.
+  }
+  return 0;
+}
