@@ -1,6 +1,6 @@
 // The start-up benchmark's reference: a bare Qt 6 window of the given size in pixels, built
 // with the program's compiler flags, that reports its first paint (its start, and the return
-// to the event loop after it) in the program's timing format (see src/platform/Timing.h) and
+// to the event loop after it) in the program's timing format (see src/os/Timing.h) and
 // does nothing else.
 //   bench_bare_window WIDTH HEIGHT
 #include <sys/resource.h>

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/Failure.h"
-#include "platform/Inet.h"
+#include "os/CodePage.h"
+#include "base/Failure.h"
+#include "net/Inet.h"
 #include "support/HttpFixture.h"
 
 namespace {

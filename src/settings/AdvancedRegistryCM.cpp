@@ -2,10 +2,11 @@
 
 #include <string_view>
 
-#include "platform/CodePage.h"
-#include "platform/Ui.h"
-#include "settings/SqliteRegistryStore.h"
-#include "toolkit/NumberText.h"
+#include "base/Failure.h"
+#include "os/CodePage.h"
+#include "ui/Ui.h"
+#include "text/AsciiText.h"
+#include "text/NumberText.h"
 
 namespace larkspan {
 namespace {
@@ -42,7 +43,7 @@ std::u16string SignedNumberText(std::int32_t code) {
 }  // namespace
 
 AdvancedRegistryCM::AdvancedRegistryCM()
-    : ownStore_(std::make_unique<SqliteRegistryStore>()), store_(*ownStore_) {}
+    : ownStore_(OpenUserRegistry()), store_(*ownStore_) {}
 
 AdvancedRegistryCM::AdvancedRegistryCM(RegistryStore& store) : store_(store) {}
 
@@ -96,7 +97,7 @@ std::optional<std::u16string> AdvancedRegistryCM::GetStringValue(std::u16string 
     if (sBuffer.empty()) return u"";
     if (dataChars == 0) return u"Error";  // a cut of -1 characters is a run-time failure
     return sBuffer.substr(0, dataChars - 1);
-  } catch (const std::exception&) {
+  } catch (const Failure&) {
     CloseOpenKey();
     return u"Error";
   }

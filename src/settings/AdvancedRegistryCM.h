@@ -14,7 +14,7 @@ namespace larkspan {
 // "Error" from GetStringValue). A path of the wrong form is refused with a message.
 class AdvancedRegistryCM {
  public:
-  // Works on the registry store of this user (the SQLite file at its default place).
+  // Works on this user's registry.
   AdvancedRegistryCM();
   // Works on the given store, which must outlive the instance.
   explicit AdvancedRegistryCM(RegistryStore& store);

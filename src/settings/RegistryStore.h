@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace larkspan {
@@ -73,5 +74,8 @@ class RegistryStore {
   virtual std::int32_t EnumValue(RegHandle key, std::uint32_t index, std::string& name,
                                  std::uint32_t& type, std::string& data) = 0;
 };
+
+// This user's registry: the Windows registry itself, or the SQLite store elsewhere.
+std::unique_ptr<RegistryStore> OpenUserRegistry();
 
 }  // namespace larkspan

@@ -10,11 +10,11 @@
 #include <iterator>
 #include <random>
 
-#include "download_window/DownForm.h"
-#include "platform/CodePage.h"
-#include "platform/ShellModuleM.h"
-#include "startup/AppGlobals.h"
-#include "startup/Main_ModuleM.h"
+#include "app/DownForm.h"
+#include "os/CodePage.h"
+#include "os/Shell.h"
+#include "app/AppGlobals.h"
+#include "app/Startup.h"
 #include "support/HeadlessBackend.h"
 #include "support/HttpFixture.h"
 
@@ -47,7 +47,6 @@ class AppTest : public ::testing::Test {
     SetLanguageLoader(FillLanguage);
     // As start-up leaves the record, for the download window on its own.
     AppGlobals& g = Globals();
-    g.ui = &backend;
     g.CommandLine = u"***";
     InitGlobals();
     FillLanguage();
@@ -128,7 +127,7 @@ class DownloadTest : public AppTest {
     EXPECT_EQ(Win().Control("lblDownStat").foreColor, 0xFF0000u);  // red
     EXPECT_TRUE(Shown("btnClose") && Shown("btnCancel"));
     EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnRunFile"));
-    EXPECT_TRUE(Form().DownStopped());
+    EXPECT_TRUE(Form().DownStopped);
   }
 
   DownForm& Form() { return Globals().DownloadWindow(); }

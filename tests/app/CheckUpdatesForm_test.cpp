@@ -1,7 +1,7 @@
 // The update window: its life, the check sequence against a local HTTP server, and the result
 // display (which release counts as newer, and the lines that say so). How a failing fetch
 // ends is a row of the fault matrix.
-#include "update_window/CheckUpdatesForm.h"
+#include "app/CheckUpdatesForm.h"
 #include "app/AppHarness.h"
 
 namespace larkspan::test {
@@ -81,7 +81,7 @@ TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {
   bool inspected = false;
   backend.At(backend.Now() + 1000, [&] {
     HeadlessWindow& down = backend.WindowNamed("DownForm");
-    EXPECT_TRUE(down.modal && !w->topmost);
+    EXPECT_TRUE(backend.modalWindow == &down && !w->topmost);
     // No download runs (the Save dialog was dismissed): Cancel only stops, a second closes.
     EXPECT_TRUE(down.Click("btnCancel") && down.visible);
     EXPECT_TRUE(down.Click("btnCancel") && !down.visible);

@@ -68,7 +68,7 @@ TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
   Globals().DownloadURL = u"  " + Globals().DownloadURL + u" ";
   backend.saveAnswers = {Target().u16string(), Target().u16string()};
   backend.msgAnswers = {MsgBoxResult::kNo, MsgBoxResult::kYes};
-  RunThenClose([&] { EXPECT_TRUE(Form().DownCompleted()); });
+  RunThenClose([&] { EXPECT_TRUE(Form().DownCompleted); });
   EXPECT_EQ(Narrow(backend.saveDialogs.at(0).fileName + backend.saveDialogs[0].filter), "*.|*.");
   EXPECT_EQ(backend.saveDialogs.at(1).fileName, Target().u16string());  // the path just chosen
   ASSERT_EQ(backend.messages.size(), 2u);
@@ -141,7 +141,7 @@ TEST_F(DownloadTest, RateTickShowsAndRestartsTheCountThatMustStayBelow32768) {
   };
   RunThenClose([&] { ExpectStopped(); });
   EXPECT_EQ(rate, "6  ( KB/Sec )");
-  EXPECT_EQ(Form().DownChunks(), 32767);
+  EXPECT_EQ(Form().DownChunks, 32767);
   // The chunk that overflowed the count was taken but not written.
   EXPECT_EQ(std::filesystem::file_size(Target()), (6 + 32767) * 1024u);
 }

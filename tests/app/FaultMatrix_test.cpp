@@ -101,7 +101,7 @@ TEST_P(DownloadFaults, EndStoppedOrCompleteWithOnlyTheTargetTouched) {
   const auto start = std::chrono::steady_clock::now();
   RunThenClose([&] {
     if (!fault.downloadCompletes) ExpectStopped();
-    EXPECT_EQ(Form().DownCompleted(), fault.downloadCompletes);
+    EXPECT_EQ(Form().DownCompleted, fault.downloadCompletes);
   });
   EXPECT_LT(std::chrono::steady_clock::now() - start, kRowBound);
   EXPECT_EQ(ReadFile(Target()), fault.fileBytes == 0 ? previous : kBody.substr(0, fault.fileBytes));

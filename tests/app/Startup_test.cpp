@@ -21,9 +21,24 @@ TEST_F(StartupTest, EndsSilentlyOrRefusesWithoutAWindowOrOpensItOnTop) {
   }
   // Four empty fields are enough.
   HeadlessWindow& window = Start(u"***");
-  EXPECT_TRUE(window.visible && !window.modal);
+  EXPECT_TRUE(window.visible && backend.modalWindow == nullptr);
   EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
   EXPECT_EQ(Narrow(window.caption), "Quillmere - <1107> 3.15");  // the language came first
+}
+
+// A control that the window asks for and its layout does not hold is a programming error: it
+// must reach the top with its name instead of being skipped (which left no window and a
+// program running on without a word).
+TEST_F(AppTest, AControlMissingFromTheLayoutEndsTheStartWithItsName) {
+  backend.editLayout = [](WindowLayout& layout) {
+    std::erase_if(layout.controls, [](const auto& c) { return c.name == "StatusL"; });
+  };
+  try {
+    Start(u"x*3.1*0101000*http://h/u.txt");
+    ADD_FAILURE() << "the start went on";
+  } catch (const std::logic_error& error) {
+    EXPECT_NE(std::string(error.what()).find("StatusL"), std::string::npos) << error.what();
+  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Any text of the download's length header, read as the file size.
 #include "FuzzSupport.h"
-#include "download_window/DownProgress.h"
-#include "platform/CodePage.h"
-#include "platform/Failure.h"
+#include "app/DownProgress.h"
+#include "os/CodePage.h"
+#include "base/Failure.h"
 
 using namespace larkspan;
 

@@ -10,12 +10,14 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Ui.h"
+#include "ui/Ui.h"
 
 namespace larkspan::fuzz {
 
-class QuietUi final : public UiServices {
+class QuietUi final : public Ui {
  public:
+  std::unique_ptr<Window> NewWindow(const WindowLayout&) override { std::abort(); }
+  std::unique_ptr<SaveDialog> NewSaveDialog() override { std::abort(); }
   MsgBoxResult MsgBox(const std::u16string&, int, const std::u16string&) override {
     return MsgBoxResult::kOk;
   }
@@ -25,7 +27,7 @@ class QuietUi final : public UiServices {
 
 inline void InstallQuietUi() {
   static QuietUi ui;
-  InstallUiServices(&ui);
+  UseUi(&ui);
 }
 
 inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {

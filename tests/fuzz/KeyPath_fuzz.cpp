@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "FuzzSupport.h"
-#include "platform/CodePage.h"
+#include "os/CodePage.h"
 #include "settings/AdvancedRegistryCM.h"
-#include "settings/SqliteRegistryStore.h"
+#include "settings/sqlite/SqliteRegistryStore.h"
 
 using namespace larkspan;
 

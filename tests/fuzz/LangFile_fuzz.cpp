@@ -2,8 +2,8 @@
 #include <fstream>
 
 #include "FuzzSupport.h"
-#include "platform/CodePage.h"
-#include "settings/LangM.h"
+#include "os/CodePage.h"
+#include "settings/Language.h"
 
 using namespace larkspan;
 

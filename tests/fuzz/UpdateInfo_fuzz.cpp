@@ -1,7 +1,7 @@
 // Any response body as the update information that the check takes apart.
 #include "FuzzSupport.h"
-#include "platform/CodePage.h"
-#include "update_window/UpdateInfo.h"
+#include "os/CodePage.h"
+#include "app/UpdateInfo.h"
 
 using namespace larkspan;
 

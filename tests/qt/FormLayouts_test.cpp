@@ -4,16 +4,16 @@
 #include <QDir>
 
 #include "QtTestApp.h"
-#include "download_window/DownForm.h"
-#include "download_window/DownFormLayout.h"
-#include "download_window/DownProgress.h"
-#include "platform/qt/QtBackend.h"
-#include "platform/qt/QtLook.h"
-#include "platform/qt/QtWindow.h"
-#include "startup/AppGlobals.h"
-#include "startup/Main_ModuleM.h"
-#include "update_window/CheckUpdatesForm.h"
-#include "update_window/CheckUpdatesLayout.h"
+#include "app/DownForm.h"
+#include "app/DownFormLayout.h"
+#include "app/DownProgress.h"
+#include "ui/qt/QtBackend.h"
+#include "ui/qt/QtLook.h"
+#include "ui/qt/QtWindow.h"
+#include "app/AppGlobals.h"
+#include "app/Startup.h"
+#include "app/CheckUpdatesForm.h"
+#include "app/CheckUpdatesLayout.h"
 
 namespace larkspan::test {
 namespace {

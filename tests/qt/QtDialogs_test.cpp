@@ -4,13 +4,14 @@
 #include <QTimer>
 
 #include "QtTestApp.h"
-#include "platform/qt/QtBackend.h"
+#include "ui/qt/QtBackend.h"
 
 namespace larkspan::test {
 namespace {
 
 TEST(QtDialogsTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
   QtBackend backend;
+  Ui* previous = UseUi(&backend);
   using B = QMessageBox;
   const std::tuple<int, B::Icon, B::StandardButtons, Qt::Key, MsgBoxResult> cases[] = {
       {kMsgCritical, B::Critical, B::Ok, Qt::Key_Escape, MsgBoxResult::kOk},
@@ -25,6 +26,7 @@ TEST(QtDialogsTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
     });
     EXPECT_EQ(MsgBox(u"Go on?", style), result) << style;
   }
+  UseUi(previous);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <QWindow>
 
 #include "QtTestApp.h"
-#include "platform/qt/QtBackend.h"
-#include "platform/qt/QtWindow.h"
+#include "ui/qt/QtBackend.h"
+#include "ui/qt/QtWindow.h"
 
 namespace larkspan::test {
 namespace {
@@ -44,7 +44,7 @@ class QtWindowTest : public ::testing::Test {
   }
 
   QtBackend backend;
-  std::unique_ptr<Window> window = backend.CreateWindow(TestLayout());
+  std::unique_ptr<Window> window = backend.NewWindow(TestLayout());
 };
 
 TEST_F(QtWindowTest, BuildsEveryControlAtItsPixelPlace) {

@@ -13,13 +13,13 @@
 #include <thread>
 #include <tuple>
 
-#include "platform/CodePage.h"
-#include "platform/Failure.h"
-#include "platform/Ui.h"
+#include "os/CodePage.h"
+#include "base/Failure.h"
+#include "ui/Ui.h"
 #include "settings/AdvancedRegistryCM.h"
-#include "settings/LangM.h"
-#include "settings/SqliteConnection.h"
-#include "settings/SqliteRegistryStore.h"
+#include "settings/Language.h"
+#include "settings/sqlite/SqliteConnection.h"
+#include "settings/sqlite/SqliteRegistryStore.h"
 #include "support/HeadlessBackend.h"
 
 namespace larkspan {
@@ -56,7 +56,7 @@ class SettingsTest : public ::testing::Test {
   std::u16string LoadLanguage() {
     std::u16string fileName;
     table = LangTable();
-    larkspan::LoadLanguage(FromUtf8(root.string()), table, fileName);
+    larkspan::LoadLanguage(root, table, fileName);
     return fileName;
   }
 

@@ -34,7 +34,7 @@ bool HeadlessWindow::Click(std::string_view name) {
   return visible && !blockedByModal && Control(name).Click();
 }
 
-std::unique_ptr<SaveDialog> HeadlessBackend::CreateSaveDialog() {
+std::unique_ptr<SaveDialog> HeadlessBackend::NewSaveDialog() {
   struct Dialog final : SaveDialog {
     explicit Dialog(HeadlessBackend& b) : backend(b) {}
     void ShowSave() override {

@@ -9,17 +9,17 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/Controls.h"
-#include "platform/Layout.h"
-#include "platform/Ui.h"
-#include "platform/UiFactory.h"
+#include "os/CodePage.h"
+#include "ui/Controls.h"
+#include "ui/Layout.h"
+#include "ui/Ui.h"
 
 namespace larkspan::test {
 
@@ -185,15 +185,19 @@ struct SaveDialogRecord {
   std::u16string initDir, filter, fileName;  // as the dialog was shown
 };
 
-class HeadlessBackend final : public UiFactory, public UiServices {
+class HeadlessBackend final : public Ui {
  public:
-  HeadlessBackend() : previousServices_(InstallUiServices(this)) {}
-  ~HeadlessBackend() override { InstallUiServices(previousServices_); }
+  HeadlessBackend() : previousUi_(UseUi(this)) {}
+  ~HeadlessBackend() override { UseUi(previousUi_); }
 
-  std::unique_ptr<Window> CreateWindow(const WindowLayout& layout) override {
-    return std::make_unique<HeadlessWindow>(*this, layout);
+  std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
+    if (!editLayout) return std::make_unique<HeadlessWindow>(*this, layout);
+    editedLayouts_.push_back(layout);
+    editLayout(editedLayouts_.back());
+    return std::make_unique<HeadlessWindow>(*this, editedLayouts_.back());
   }
-  std::unique_ptr<SaveDialog> CreateSaveDialog() override;
+  std::function<void(WindowLayout&)> editLayout;  // changes every window's table before use
+  std::unique_ptr<SaveDialog> NewSaveDialog() override;
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
                       const std::u16string& title) override {
     messages.push_back({prompt, style, title});
@@ -242,7 +246,8 @@ class HeadlessBackend final : public UiFactory, public UiServices {
   std::int64_t now_ = 0;
   std::multimap<std::int64_t, std::function<void()>> scheduled_;
   std::vector<HeadlessWindow*> windows_;
-  UiServices* previousServices_;
+  std::list<WindowLayout> editedLayouts_;
+  Ui* previousUi_;
 };
 
 }  // namespace larkspan::test

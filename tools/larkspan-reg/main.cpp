@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "RegTool.h"
-#include "settings/SqliteRegistryStore.h"
+#include "settings/sqlite/SqliteRegistryStore.h"
 
 namespace {
 

@@ -1,0 +1,59 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/Inet.h"
+#include "settings/Language.h"
+
+namespace larkspan {
+
+class CheckUpdatesForm;
+class DownForm;
+
+// The process-wide record: created empty when the process starts, filled at start-up, and
+// living until the process ends. Every text field is empty until set.
+struct AppGlobals {
+  AppGlobals();
+  ~AppGlobals();
+
+  std::u16string CompanyName;
+  std::u16string UpdaterVersion;
+  std::u16string DownloaderName;
+  std::u16string DownloaderVersion;
+  std::u16string DownloaderTitle;
+  std::u16string CompanyURL;
+  std::u16string ProductName;
+  std::u16string CallerField;
+  std::u16string InstalledVersion;
+  std::u16string InstalledBuild;
+  std::u16string UpdateInfoURL;
+  std::u16string CommandLine;
+  std::u16string DownloadURL;
+
+  LangTable LangText;
+  std::u16string LangFileName;
+
+  // Where IsOnline probes, in order: the product's site, then the maker's (deployment data).
+  std::vector<std::u16string> probeAddresses;
+  // Design-time settings of the two transfer controls (port 80, time-out 60 s).
+  InetSettings transferSettings;
+
+  // The two windows, single instances created on first use.
+  CheckUpdatesForm& UpdateWindow();
+  DownForm& DownloadWindow();
+
+  std::unique_ptr<CheckUpdatesForm> checkUpdatesForm;
+  std::unique_ptr<DownForm> downForm;
+};
+
+AppGlobals& Globals();
+
+// Language entry `entry` of the process's table; throws Failure(kSubscriptOutOfRange) outside
+// 0 to 1400.
+const std::u16string& Lang(int entry);
+
+// Replaces the process-wide record by a fresh, empty one (tests start every case from here).
+void ResetGlobals();
+
+}  // namespace larkspan

@@ -1,0 +1,208 @@
+#include "app/CheckUpdatesForm.h"
+
+#include "app/AppGlobals.h"
+#include "app/CheckUpdatesLayout.h"
+#include "app/DownForm.h"
+#include "app/LangEntries.h"
+#include "app/Startup.h"
+#include "app/UpdateInfo.h"
+#include "app/VersionDecision.h"
+#include "base/Failure.h"
+#include "net/Probe.h"
+#include "os/Shell.h"
+#include "os/Timing.h"
+#include "text/JString.h"
+#include "text/NumberText.h"
+#include "ui/Topmost.h"
+#include "ui/Ui.h"
+
+namespace larkspan {
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+
+// Language texts are written for the maker's own name; a rebranded build puts its own in.
+std::u16string WithCompanyName(const std::u16string& text) {
+  return JReplace(text, u"Quillmere", Globals().CompanyName, 1, 0, 0, false);
+}
+
+std::u16string ErrorLine(const char16_t* number) {
+  return u"(" + Lang(lang::kErrorWord) + u" " + number + u")";
+}
+
+}  // namespace
+
+CheckUpdatesForm::CheckUpdatesForm()
+    : form_(CurrentUi().NewWindow(CheckUpdatesFormLayout())),
+      StatusL(form_->GetLabel(checkupdates::StatusL)),
+      lblLastNews(form_->GetLabel(checkupdates::lblLastNews)),
+      NewsT(form_->GetTextBox(checkupdates::NewsT)),
+      DownloadCB(form_->GetButton(checkupdates::DownloadCB)),
+      btnCancel(form_->GetButton(checkupdates::btnCancel)),
+      imgDownload(form_->GetImage(checkupdates::imgDownload)),
+      imgReadMore(form_->GetImage(checkupdates::imgReadMore)),
+      DoJobTimer(form_->GetTimer(checkupdates::DoJobTimer)),
+      OnTopFormTimer(form_->GetTimer(checkupdates::OnTopFormTimer)),
+      Inet1(Globals().transferSettings) {
+  form_->onLoad = [this] { Form_Load(); };
+  form_->onQueryUnload = [this](bool& cancel) { Form_QueryUnload(cancel); };
+  form_->onUnload = [this](bool& cancel) { Form_Unload(cancel); };
+  DoJobTimer.onTick = [this] { DoJobTimer_Timer(); };
+  OnTopFormTimer.onTick = [this] { OnTopFormTimer_Timer(); };
+  btnCancel.onClick = [this] { btnCancel_Click(); };
+  DownloadCB.onClick = [this] { DownloadCB_Click(); };
+  imgDownload.onClick = [this] { imgDownload_Click(); };
+  imgReadMore.onClick = [this] { imgReadMore_Click(); };
+}
+
+CheckUpdatesForm::~CheckUpdatesForm() = default;
+
+void CheckUpdatesForm::Show() {
+  form_->Show();
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void CheckUpdatesForm::Form_Load() {
+  ApplyLanguage();
+}
+
+void CheckUpdatesForm::ApplyLanguage() {
+  const AppGlobals& g = Globals();
+  form_->SetCaption(g.CompanyName + u" - " + Lang(lang::kUpdateManager) + u" " + g.UpdaterVersion);
+  DownloadCB.SetCaption(Lang(lang::kDownloadButton));
+  StatusL.SetCaption(Lang(lang::kChecking) + u" ...");
+  lblLastNews.SetCaption(Lang(lang::kLastNews));
+  btnCancel.SetCaption(Lang(lang::kUpdateCancel));
+}
+
+// Whatever the reason of the close, the program ends with the window; nothing is asked.
+void CheckUpdatesForm::Form_QueryUnload(bool& /*cancel*/) {
+  ExitProgram();
+}
+
+void CheckUpdatesForm::Form_Unload(bool& /*cancel*/) {
+  ExitProgram();
+}
+
+void CheckUpdatesForm::DoJobTimer_Timer() {
+  // One shot: off before the check starts, so that the check never runs twice.
+  DoJobTimer.SetEnabled(false);
+  GoNow();
+}
+
+void CheckUpdatesForm::OnTopFormTimer_Timer() {
+  SetOnTop(*form_, true);
+}
+
+void CheckUpdatesForm::btnCancel_Click() {
+  form_->Close();
+}
+
+// ---------------------------------------------------------------- download offer, promotion
+
+void CheckUpdatesForm::DownloadCB_Click() {
+  // The download window must not be hidden behind this one: stop pushing it back on top.
+  OnTopFormTimer.SetEnabled(false);
+  SetOnTop(*form_, false);
+  Globals().DownloadWindow().ShowModal();
+}
+
+void CheckUpdatesForm::imgDownload_Click() {
+  ShellOpen(imgDownload.Tag(), u"");
+}
+
+void CheckUpdatesForm::imgReadMore_Click() {
+  ShellOpen(imgReadMore.Tag(), u"");
+}
+
+// ---------------------------------------------------------------- error displays
+
+void CheckUpdatesForm::AppendNews(const std::u16string& text) {
+  NewsT.SetText(NewsT.Text() + text);
+}
+
+void CheckUpdatesForm::ShowNoConnection() {
+  const std::u16string line = ErrorLine(u"312");
+  StatusL.SetCaption(line);
+  NewsT.SetText(line);
+  AppendNews(kCrLf);
+  AppendNews(Lang(lang::kNoConnection1));
+  AppendNews(kCrLf);
+  AppendNews(WithCompanyName(Lang(lang::kNoConnection2)));
+  AppendNews(kCrLf);
+  AppendNews(Lang(lang::kNoConnection3));
+}
+
+void CheckUpdatesForm::ShowServerError() {
+  const std::u16string line = ErrorLine(u"300");
+  StatusL.SetCaption(line);
+  NewsT.SetText(line);
+  AppendNews(kCrLf);
+  AppendNews(WithCompanyName(Lang(lang::kServerError1)));
+  AppendNews(kCrLf);
+  AppendNews(Lang(lang::kServerError2));
+}
+
+// ---------------------------------------------------------------- the check
+
+void CheckUpdatesForm::GoNow() {
+  AppGlobals& g = Globals();
+  StatusL.SetCaption(Lang(lang::kChecking) + u" ...");
+  if (!IsOnline(g.probeAddresses)) {
+    ShowNoConnection();
+    return;
+  }
+  StatusL.SetCaption(WithCompanyName(Lang(lang::kConnectingMaker)) + u" ...");
+  if (!IsUrlOnline(g.CompanyURL)) {
+    ShowServerError();
+    return;
+  }
+  // A failed fetch ends CheckUpdate without a word; the connecting text simply stays.
+  ResumeNext([&] { CheckUpdate(); });
+  SetOnTop(*form_, true);
+}
+
+void CheckUpdatesForm::CheckUpdate() {
+  AppGlobals& g = Globals();
+  const UpdateInfo info = ReadUpdateInfo(Inet1.OpenURL(g.UpdateInfoURL));
+  // The installer address is kept even when another field turns out empty.
+  if (info.fieldsTaken) g.DownloadURL = info.downloadUrl;
+  if (info.outcome == UpdateInfoOutcome::kServerError) {
+    ShowServerError();
+    return;
+  }
+  ShowNews(info.version, info.edition, info.build, info.news);
+  TimingMark("result-line");
+}
+
+// ---------------------------------------------------------------- the result display
+
+void CheckUpdatesForm::ShowNews(std::u16string Ver, const std::u16string& EDYear,
+                                std::u16string Build, std::u16string News) {
+  const AppGlobals& g = Globals();
+  const auto release = [&] {
+    return Lang(lang::kVersionWord) + u" " + NumberToText(LeadingNumber(Ver)) + u" " +
+           Lang(lang::kBuildWord) + u" " + Build;
+  };
+  switch (DecideRelease(g.InstalledVersion, g.InstalledBuild, Ver, Build)) {
+    case ReleaseOutcome::kNewerVersion:
+      DownloadCB.SetVisible(true);
+      // No blank between product name and edition in this line; the newer-build line has one.
+      StatusL.SetCaption(Lang(lang::kNewerVersion) + kCrLf + g.ProductName + EDYear + u" " +
+                         release());
+      break;
+    case ReleaseOutcome::kNewerBuild:
+      DownloadCB.SetVisible(true);
+      StatusL.SetCaption(Lang(lang::kNewerBuild) + kCrLf + g.ProductName + u" " + EDYear + u" " +
+                         release());
+      break;
+    case ReleaseOutcome::kNothingNewer:
+      StatusL.SetCaption(Lang(lang::kNothingNewer));
+      break;
+  }
+  News = JReplace(News, u"<Crlf>", kCrLf, 0, 0, 0, false);
+  if (!News.empty()) NewsT.SetText(News);
+}
+
+}  // namespace larkspan

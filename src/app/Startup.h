@@ -1,0 +1,34 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "ui/Ui.h"
+
+namespace larkspan {
+
+// The entry procedure: language, command line, the update window. `argumentText` is the
+// argument part of the command line, unchanged; `ui` is the platform's user interface, used
+// from now on for everything the program shows. Returns with the update window open and
+// topmost, or ends the program (empty argument text, refusal).
+void Main(const std::u16string& argumentText, Ui& ui);
+
+void InitGlobals();
+void ClearGlobals();
+// Clears the process-wide texts and ends the program at once; does not return.
+[[noreturn]] void ExitProgram();
+
+// A programming error (a control that the layout does not hold, say) reached the top of the
+// program: shows its message as a critical message box and on standard error. The platform's
+// entry then ends the process with kInternalErrorStatus.
+void ReportInternalError(const char* what);
+inline constexpr int kInternalErrorStatus = 70;
+
+// What the entry procedure runs first to fill the language table. By default it loads the
+// language file named by the product's setting from beside the program; tests put their own
+// texts in instead. Returns the loader that was set before (nullptr: the default). Test hooks
+// all go this way: a replaceable function, set with Set... or Use..., which returns the one
+// it replaces (SetShellLauncher, UseUi).
+using LanguageLoader = std::function<void()>;
+LanguageLoader SetLanguageLoader(LanguageLoader loader);
+
+}  // namespace larkspan

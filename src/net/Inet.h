@@ -1,0 +1,52 @@
+#pragma once
+// The internet transfer control that the windows hold (Inet1 on the update window, DownInet on
+// the download window): a blocking fetch of a whole text, and a request whose body is taken in
+// chunks while the window stays responsive.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace larkspan {
+
+// The control's design-time settings.
+struct InetSettings {
+  int remotePort = 80;             // for http addresses that name no port
+  int requestTimeoutSeconds = 60;  // connecting, and any silence of the server once connected
+};
+
+class Inet {
+ public:
+  explicit Inet(InetSettings settings = {});
+  ~Inet();  // cancels whatever runs
+  Inet(const Inet&) = delete;
+  Inet& operator=(const Inet&) = delete;
+
+  // Blocks (no window events run) until the whole body has arrived and returns it as text.
+  // Any failure raises Failure(kTransferFailed). Bodies beyond kOpenUrlLimit fail too, and so
+  // does a response whose Content-Length is not a plain number or disagrees with itself.
+  std::u16string OpenURL(const std::u16string& url);
+  // Starts the request and returns at once; an address that cannot be used raises.
+  // The operation is "GET" (or "HEAD"); a running request is cancelled first.
+  void Execute(const std::u16string& url, const std::u16string& operation);
+  // True until the final response's headers have arrived or the request has ended.
+  bool StillExecuting();
+  // The header's value as the server sent it; empty without a usable response or header.
+  std::u16string GetHeader(const std::u16string& name);
+  // Exactly the next `size` bytes of the body. Lets window events run while it waits; raises
+  // when the body ends or breaks first, nothing arrives within the time-out, or the request is
+  // cancelled (also by a handler that runs while it waits).
+  std::vector<std::uint8_t> GetChunk(std::int32_t size);
+  // Ends the current request at once, in any state.
+  void Cancel();
+
+  static constexpr std::size_t kOpenUrlLimit = 16u << 20;
+
+ private:
+  InetSettings settings_;
+  struct Request;  // one request, in the platform's client library
+  std::shared_ptr<Request> transfer_;
+};
+
+}  // namespace larkspan

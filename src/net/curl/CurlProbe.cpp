@@ -1,0 +1,65 @@
+#include "net/Probe.h"
+
+#include <exception>
+#include <string_view>
+
+#include "base/Failure.h"
+#include "os/CodePage.h"
+#include "net/curl/CurlSession.h"
+
+namespace larkspan {
+namespace {
+
+// A dead address must not hold the window for long: 10 s to connect, 20 s in all until the
+// response's headers are in. The probes run on the user-interface thread, which they block.
+constexpr long kConnectTimeoutSeconds = 10;
+constexpr long kTotalTimeoutSeconds = 20;
+
+struct ProbeState {
+  bool answered = false;
+  // Stops the transfer at the end of the first header block: the answer is all we wanted, and
+  // no body is read.
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    std::string_view line(data, size * count);
+    if (line != "\r\n" && line != "\n") return size * count;
+    static_cast<ProbeState*>(self)->answered = true;
+    return 0;
+  }
+  static std::size_t OnBody(char*, std::size_t, std::size_t, void*) { return 0; }
+};
+
+bool Probe(const std::u16string& address) {
+  std::optional<std::string> url = NormalizeAddress(ToNarrow(address), false);
+  if (!url) return false;
+  try {
+    CurlEasy easy;
+    ApplyCommonOptions(easy, *url, kConnectTimeoutSeconds);
+    CURL* h = easy.get();
+    ProbeState state;
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, kTotalTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ProbeState::OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &ProbeState::OnBody);
+    curl_easy_perform(h);  // ends with a write error once we stop it: answered tells
+    return state.answered;
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+bool IsOnline(const std::vector<std::u16string>& probeAddresses) {
+  for (const std::u16string& address : probeAddresses) {
+    if (Probe(address)) return true;
+  }
+  return false;
+}
+
+bool IsUrlOnline(const std::u16string& address) {
+  return Probe(address);
+}
+
+}  // namespace larkspan

@@ -1,0 +1,231 @@
+#include "net/curl/CurlTransfer.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace larkspan {
+namespace {
+
+bool IsFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+}  // namespace
+
+void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout) {
+  ApplyCommonOptions(easy, url, static_cast<long>(timeout.count()));
+  CURL* h = easy.get();
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, CurlTransfer::kMaxRedirects);
+  // A proxy's answer to CONNECT is not the server's response.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+}
+
+CurlTransfer::CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout)
+    : idleTimeout_(idleTimeout), lastActivity_(Clock::now()) {
+  worker_ = std::thread([this, url = std::move(url), headOnly] { Run(url, headOnly); });
+}
+
+CurlTransfer::~CurlTransfer() {
+  Cancel();
+}
+
+void CurlTransfer::Cancel() {
+  {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
+  }
+  changed_.notify_all();
+  if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
+}
+
+bool CurlTransfer::StillExecuting() const {
+  std::lock_guard lock(mutex_);
+  return !headersDone_ && !finished_;
+}
+
+std::optional<std::string> CurlTransfer::Header(std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  if (!headersDone_) return std::nullopt;
+  return FindHeader(finalHeaders_, name);
+}
+
+TransferError CurlTransfer::Error() const {
+  std::lock_guard lock(mutex_);
+  return cancelled_ ? TransferError::kCancelled : error_;
+}
+
+std::string CurlTransfer::ErrorDetail() const {
+  std::lock_guard lock(mutex_);
+  return errorDetail_;
+}
+
+CurlTransfer::ReadResult CurlTransfer::ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
+                                                std::chrono::milliseconds wait) {
+  std::unique_lock lock(mutex_);
+  PullLocked(out, size);
+  if (out.size() < size && !finished_ && !cancelled_) {
+    changed_.wait_for(lock, wait,
+                      [&] { return ring_.Size() >= size - out.size() || finished_ || cancelled_; });
+    PullLocked(out, size);
+  }
+  if (cancelled_) return ReadResult::kCancelled;
+  if (out.size() == size) return ReadResult::kComplete;
+  return finished_ ? ReadResult::kEnded : ReadResult::kPending;
+}
+
+void CurlTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
+  if (cancelled_) return;
+  ring_.ReadAppend(out, size - out.size());
+  // Resume a paused connection only once half the buffer is free, so that it is not paused
+  // and woken again for every chunk taken.
+  if (paused_ && !resumeWanted_ && ring_.Free() >= ring_.Capacity() / 2) {
+    resumeWanted_ = true;
+    if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
+  }
+}
+
+void CurlTransfer::Run(const std::string& url, bool headOnly) {
+  try {
+    CurlMulti multi;
+    CurlEasy easy;
+    char errorText[CURL_ERROR_SIZE] = "";
+    ApplyControlOptions(easy, url, idleTimeout_);
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CurlTransfer::OnBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    if (headOnly) curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+    easy_ = h;
+    CurlAttachment attachment(multi, easy);
+    {
+      std::lock_guard lock(mutex_);
+      wakeTarget_ = multi.get();
+    }
+    Drive(multi, easy, errorText);
+  } catch (const std::exception& e) {
+    Finish(TransferError::kOther, e.what());
+  }
+}
+
+void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText) {
+  for (;;) {
+    int running = 0;
+    CURLMcode status = curl_multi_perform(multi.get(), &running);
+    if (status != CURLM_OK) return Finish(TransferError::kOther, curl_multi_strerror(status));
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+      if (message->msg != CURLMSG_DONE) continue;
+      CURLcode result = message->data.result;
+      std::string detail = *errorText != '\0' ? errorText : curl_easy_strerror(result);
+      return Finish(ClassifyCurl(result), result == CURLE_OK ? std::string() : detail);
+    }
+    bool resume = false;
+    bool idle = false;
+    {
+      std::lock_guard lock(mutex_);
+      if (cancelled_) break;
+      if (resumeWanted_) {
+        resume = true;
+        resumeWanted_ = paused_ = false;
+        lastActivity_ = Clock::now();
+      } else {
+        idle = !paused_ && Clock::now() - lastActivity_ > idleTimeout_;
+      }
+    }
+    if (idle) return Finish(TransferError::kTimedOut, "nothing arrived within the time-out");
+    if (resume) {
+      curl_easy_pause(easy.get(), CURLPAUSE_CONT);
+      continue;
+    }
+    // Woken at once by new data on the socket, by a resume or by a cancel; the time-out only
+    // bounds how late the idle check runs.
+    curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
+  }
+  Finish(TransferError::kCancelled, {});
+}
+
+void CurlTransfer::Finish(TransferError error, std::string detail) {
+  {
+    std::lock_guard lock(mutex_);
+    wakeTarget_ = nullptr;
+    finished_ = true;
+    if (abortReason_ != TransferError::kNone) error = abortReason_;
+    error_ = error;
+    errorDetail_ = std::move(detail);
+    // A response that completed without a header block we could call final (an unusual 3xx,
+    // say) still counts as the response.
+    if (error == TransferError::kNone && !headersDone_) {
+      finalHeaders_ = head_.Headers();
+      headersDone_ = true;
+    }
+  }
+  changed_.notify_all();
+}
+
+void CurlTransfer::Abort(TransferError reason) {
+  if (abortReason_ == TransferError::kNone) abortReason_ = reason;
+}
+
+std::size_t CurlTransfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+  const bool usable =
+      static_cast<CurlTransfer*>(self)->HeaderLine(std::string_view(data, size * count));
+  return usable ? size * count : 0;
+}
+
+std::size_t CurlTransfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+  return static_cast<CurlTransfer*>(self)->Body(data, size * count);
+}
+
+bool CurlTransfer::HeaderLine(std::string_view line) {
+  std::lock_guard lock(mutex_);
+  lastActivity_ = Clock::now();
+  if (!head_.Feed(line)) return true;
+  if (!LengthsUsable(head_.Headers())) {
+    Abort(TransferError::kBroken);
+    return false;
+  }
+  if (IsFinalResponse()) {
+    finalHeaders_ = head_.Headers();
+    headersDone_ = true;
+    changed_.notify_all();
+  }
+  return true;
+}
+
+bool CurlTransfer::IsFinalResponse() const {
+  long status = 0;
+  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  if (status >= 100 && status < 200) return false;
+  const bool hasLocation = FindHeader(head_.Headers(), "Location").has_value();
+  // A redirect that will be followed is not the response; a loop ends the request with an
+  // error and no response at all.
+  return !(IsFollowedRedirect(status) && hasLocation);
+}
+
+std::size_t CurlTransfer::Body(const char* data, std::size_t size) {
+  {
+    std::lock_guard lock(mutex_);
+    if (cancelled_) {
+      Abort(TransferError::kCancelled);
+      return 0;
+    }
+    if (size > ring_.Capacity()) {
+      Abort(TransferError::kTooLarge);
+      return 0;
+    }
+    if (ring_.Free() < size) {
+      paused_ = true;  // libcurl keeps these bytes and hands them over again on resume
+      return CURL_WRITEFUNC_PAUSE;
+    }
+    ring_.Write(reinterpret_cast<const std::uint8_t*>(data), size);
+    lastActivity_ = Clock::now();
+  }
+  changed_.notify_all();
+  return size;
+}
+
+}  // namespace larkspan

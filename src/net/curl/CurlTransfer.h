@@ -1,0 +1,89 @@
+#pragma once
+// One asynchronous request of the transfer control: a worker thread drives libcurl and fills
+// a bounded buffer; the user-interface thread reads the headers and takes the body from it.
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "net/ByteRing.h"
+#include "net/HttpHeaders.h"
+#include "net/curl/CurlSession.h"
+
+namespace larkspan {
+
+// Options of every request of the transfer control, blocking or not: our shared ones, plus
+// redirects followed (at most CurlTransfer::kMaxRedirects) and the connect time-out.
+void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout);
+
+class CurlTransfer {
+ public:
+  // The body is held at most this far ahead of the reader; the connection pauses beyond it.
+  static constexpr std::size_t kBufferBytes = 4u << 20;
+  static constexpr long kMaxRedirects = 10;
+
+  enum class ReadResult { kComplete, kPending, kEnded, kCancelled };
+
+  // Starts the request at once on a worker thread. `idleTimeout` ends it when nothing arrives
+  // for that long (time spent paused because the reader lags does not count).
+  CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout);
+  ~CurlTransfer();  // cancels
+  CurlTransfer(const CurlTransfer&) = delete;
+  CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+  // Ends the request, closes its connection and joins the worker. Idempotent.
+  void Cancel();
+  // True until the final response's headers are in or the request has ended.
+  bool StillExecuting() const;
+  // The first value of the header in the final response (name without case), or nothing.
+  std::optional<std::string> Header(std::string_view name) const;
+  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more.
+  ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
+                      std::chrono::milliseconds wait);
+  // Why the request ended (kNone while it runs or after a complete body).
+  TransferError Error() const;
+  std::string ErrorDetail() const;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
+  void Run(const std::string& url, bool headOnly);
+  void Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText);
+  bool HeaderLine(std::string_view line);  // false refuses the response
+  std::size_t Body(const char* data, std::size_t size);
+  bool IsFinalResponse() const;  // called with the lock held, at the end of a header block
+  void Finish(TransferError error, std::string detail);
+  void Abort(TransferError reason);  // from a callback, with the lock held
+  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size);
+
+  const std::chrono::seconds idleTimeout_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  ByteRing ring_{kBufferBytes};
+  CURLM* wakeTarget_ = nullptr;  // the worker's multi handle while it may be woken
+  CURL* easy_ = nullptr;         // for status queries from the header callback (worker only)
+  bool paused_ = false;
+  bool resumeWanted_ = false;
+  bool cancelled_ = false;
+  bool headersDone_ = false;
+  bool finished_ = false;
+  TransferError error_ = TransferError::kNone;
+  TransferError abortReason_ = TransferError::kNone;  // why a callback stopped the transfer
+  std::string errorDetail_;
+  HttpHeadReader head_;  // the response being received
+  HttpHeaders finalHeaders_;
+  Clock::time_point lastActivity_;
+  std::thread worker_;
+};
+
+}  // namespace larkspan

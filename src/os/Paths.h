@@ -1,0 +1,17 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace larkspan {
+
+// The folder of the running program.
+std::filesystem::path ProgramFolder();
+// The user's desktop folder as the Save dialog starts in it, with a trailing separator: on
+// Linux the XDG desktop folder when the user's user-dirs.dirs names one, else $HOME/Desktop/;
+// on Windows the user profile's Desktop folder.
+std::u16string UserDesktopFolder();
+// True when the path names an existing file or folder; false for an empty path or whenever
+// its existence cannot be established.
+bool CheckPathExist(const std::u16string& path);
+
+}  // namespace larkspan

@@ -1,0 +1,114 @@
+#include "settings/Language.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "os/CodePage.h"
+#include "base/Failure.h"
+#include "ui/Ui.h"
+#include "settings/AdvancedRegistryCM.h"
+#include "text/AsciiText.h"
+#include "text/NumberText.h"
+
+namespace larkspan {
+namespace {
+
+constexpr int kHeaderEntry = 0;
+constexpr int kLastEntry = kLangTextCount - 1;
+constexpr int kLoadFailedEntry = 439;
+
+// Shown when even entry 439 is missing, which is the case whenever no file could be read.
+constexpr char16_t kLoadFailedText[] = u"The language file could not be loaded.";
+
+void CheckIndex(int index) {
+  if (index < 0 || index > kLastEntry) {
+    throw Failure(kSubscriptOutOfRange, "language entry " + std::to_string(index) +
+                                            " is outside 0 to " + std::to_string(kLastEntry));
+  }
+}
+
+// One line: it ends at a carriage return, which may be followed by a line feed. A line feed
+// on its own belongs to the line. False when the file has no more lines.
+bool ReadLine(std::istream& file, std::string& line) {
+  line.clear();
+  int c = file.get();
+  if (c == EOF) return false;
+  for (; c != EOF && c != '\r'; c = file.get()) line.push_back(static_cast<char>(c));
+  if (c == '\r' && file.peek() == '\n') file.get();
+  return true;
+}
+
+void ReadEntry(const std::u16string& line, std::u16string& header, LangTable& langText) {
+  if (!line.empty() && line.front() == u';') return;
+  if (TrimBlanks(line).empty()) return;
+  // A number too big for 16 bits lies outside the table anyway: the line is ignored.
+  const auto number = RoundToInt16(LeadingNumber(std::u16string_view(line).substr(0, 4)));
+  if (!number) return;
+  std::u16string text = line.size() > 4 ? line.substr(4) : std::u16string();
+  std::replace(text.begin(), text.end(), u'_', u'\r');
+  text = TrimBlanks(text);
+  if (*number == kHeaderEntry) {
+    header = std::move(text);
+  } else if (*number > 0 && *number <= kLastEntry) {
+    langText.Set(*number, std::move(text));
+  }
+}
+
+
+}  // namespace
+
+const std::u16string LangFileHeader =
+    std::u16string(
+        u"QUILLMERE File LANGUAGE ENGINE VERSION 1.3 ==After translating, please send "
+        u"the new language file to ") +
+    kTranslationsMail + u", and you'll get a free license.";
+
+LangTable::LangTable() : texts_(kLangTextCount) {}
+
+const std::u16string& LangTable::operator[](int index) const {
+  CheckIndex(index);
+  return texts_[index];
+}
+
+void LangTable::Set(int index, std::u16string text) {
+  CheckIndex(index);
+  texts_[index] = std::move(text);
+}
+
+std::int16_t LoadLanguageFile(const std::u16string& path, LangTable& langText) {
+  // Only a regular file is a language file: a folder or a device of that name counts as missing.
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return 1;
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  if (!file) return 1;
+  std::u16string header;
+  bool failed = false;
+  try {
+    std::string line;
+    while (ReadLine(file, line)) ReadEntry(ToWide(line), header, langText);
+    failed = file.bad();
+  } catch (const Failure&) {
+    failed = true;  // what was read so far stays in the table
+  }
+  return failed || header != LangFileHeader ? 1 : 0;
+}
+
+void LoadLanguage(const std::filesystem::path& programFolder, LangTable& langText,
+                  std::u16string& langFileName) {
+  {
+    AdvancedRegistryCM registry;
+    langFileName =
+        registry.GetStringValue(kLangSettingKeyPath, kLangSettingValueName).value_or(u"");
+  }
+  // "Error" is what the registry class answers when the setting cannot be read.
+  if (langFileName.empty() || AsciiLower(langFileName) == u"error") {
+    langFileName = kDefaultLangFileName;
+  }
+  if (LoadLanguageFile((programFolder / "Lang" / langFileName).u16string(), langText) != 0) {
+    std::u16string prompt = langText[kLoadFailedEntry];
+    MsgBox(prompt.empty() ? kLoadFailedText : prompt, kMsgCritical, kAppTitle);
+  }
+}
+
+}  // namespace larkspan

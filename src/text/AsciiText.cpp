@@ -1,0 +1,12 @@
+#include "text/AsciiText.h"
+
+namespace larkspan {
+
+std::u16string TrimBlanks(std::u16string_view text) {
+  const auto first = text.find_first_not_of(u' ');
+  if (first == std::u16string_view::npos) return {};
+  const auto last = text.find_last_not_of(u' ');
+  return std::u16string(text.substr(first, last - first + 1));
+}
+
+}  // namespace larkspan

@@ -1,0 +1,30 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "ui/Controls.h"
+#include "ui/qt/QtControl.h"
+
+class QLabel;
+
+namespace larkspan {
+
+class QtLabel final : public Label, public QtControl {
+ public:
+  QtLabel(const ControlLayout& layout, const QtPlace& place);
+  void SetCaption(const std::u16string& caption) override;
+  void SetForeColor(Rgb color) override;
+  void Reset() override;
+  QWidget* Widget() const override;
+
+ private:
+  // Sizes the label so that its text shows whole, as its sizing setting says.
+  void FitText();
+  QLabel* label_;
+  // What the label shows now. The download sets the same status text and colour for every
+  // chunk; an unchanged one is neither converted, fitted nor applied again.
+  std::optional<std::u16string> caption_;
+  Rgb foreColor_ = 0x000000;
+};
+
+}  // namespace larkspan

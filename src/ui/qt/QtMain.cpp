@@ -1,0 +1,29 @@
+// Larkspan on Linux: the updater of Vantrel. Vantrel starts it with one argument text of four
+// "*"-separated fields; see README.md.
+#include <QApplication>
+#include <exception>
+#include <string>
+
+#include "app/Startup.h"
+#include "os/CodePage.h"
+#include "ui/qt/QtBackend.h"
+
+int main(int argc, char** argv) {
+  // The argument text is everything after the program's path: the arguments joined by
+  // single blanks, as the command line of the original platform hands it over.
+  std::string arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) arguments += ' ';
+    arguments += argv[i];
+  }
+
+  QApplication app(argc, argv);
+  larkspan::QtBackend backend;
+  try {
+    larkspan::Main(larkspan::ToWide(arguments), backend);
+    return app.exec();
+  } catch (const std::exception& error) {
+    larkspan::ReportInternalError(error.what());
+    return larkspan::kInternalErrorStatus;
+  }
+}

@@ -1,0 +1,247 @@
+#include "ui/qt/QtWindow.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWindow>
+#include <algorithm>
+#include <stdexcept>
+
+#include "os/Timing.h"
+#include "ui/qt/QtAssets.h"
+#include "ui/qt/QtButton.h"
+#include "ui/qt/QtFrame.h"
+#include "ui/qt/QtImage.h"
+#include "ui/qt/QtLabel.h"
+#include "ui/qt/QtLook.h"
+#include "ui/qt/QtProgressBar.h"
+#include "ui/qt/QtSurface.h"
+#include "ui/qt/QtTextBox.h"
+#include "ui/qt/QtTimer.h"
+
+namespace larkspan {
+namespace {
+
+// A title bar with minimize and close buttons, and no maximize button: the controls never
+// move, so the window keeps its size.
+constexpr Qt::WindowFlags kWindowFlags =
+    Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
+
+}  // namespace
+
+QtWindow::QtWindow(const WindowLayout& layout)
+    : layout_(layout), widget_(std::make_unique<QtWindowWidget>(ToQColor(layout.backColor))) {
+  widget_->setObjectName(QString::fromStdString(layout.name));
+  widget_->setWindowFlags(kWindowFlags);
+  widget_->setFixedSize(TwipsToPixels(layout.clientWidth), TwipsToPixels(layout.clientHeight));
+  widget_->setFont(ToQFont(layout.defaultFont));
+  widget_->setWindowTitle(ToQString(layout.caption));
+  const QPixmap icon = LoadPicture(layout.icon);
+  if (!icon.isNull()) widget_->setWindowIcon(QIcon(icon));
+  BuildControls();
+  SetTabOrder();
+  widget_->onCloseRequest = [this] { Close(); };
+  widget_->onHidden = [this] {
+    if (modalLoop_ != nullptr) modalLoop_->quit();
+  };
+}
+
+QtWindow::~QtWindow() {
+  widget_->onCloseRequest = nullptr;
+  widget_->onHidden = nullptr;
+  controls_.clear();
+}
+
+void QtWindow::BuildControls() {
+  for (const ControlLayout& control : layout_.controls) {
+    QtSurface& surface = SurfaceFor(control.parent);
+    const QtPlace place{&surface, widget_->font()};
+    switch (control.kind) {
+      case ControlKind::kLabel:
+        AddControl(std::make_unique<QtLabel>(control, place));
+        break;
+      case ControlKind::kTextBox:
+        AddControl(std::make_unique<QtTextBox>(control, place));
+        break;
+      case ControlKind::kButton:
+        AddControl(std::make_unique<QtButton>(control, place));
+        break;
+      case ControlKind::kImage:
+        AddControl(std::make_unique<QtImage>(control, place));
+        break;
+      case ControlKind::kProgressBar:
+        AddControl(std::make_unique<QtProgressBar>(control, place));
+        break;
+      case ControlKind::kTimer:
+        AddControl(std::make_unique<QtTimer>(control));
+        break;
+      case ControlKind::kFrame:
+        AddControl(std::make_unique<QtFrame>(control, place));
+        break;
+      case ControlKind::kShape:
+        surface.AddOutline(PlaceOf(control), ToQColor(control.borderColor.value_or(0x000000)));
+        break;
+    }
+  }
+}
+
+// A child names a frame that the table holds before it.
+QtSurface& QtWindow::SurfaceFor(const std::string& parentName) {
+  if (parentName.empty()) return *widget_;
+  auto found = byName_.find(parentName);
+  auto* frame = found == byName_.end() ? nullptr : dynamic_cast<QtFrame*>(found->second);
+  if (frame == nullptr) {
+    throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
+                           " before its children");
+  }
+  return frame->Surface();
+}
+
+void QtWindow::AddControl(std::unique_ptr<QtControl> control) {
+  const std::string& name = control->Layout().name;
+  if (!byName_.emplace(name, control.get()).second) {
+    throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
+  }
+  controls_.push_back(std::move(control));
+}
+
+// Only the tab stops take the focus by Tab, in the order of their tab indexes.
+void QtWindow::SetTabOrder() {
+  std::vector<const QtControl*> stops;
+  for (const auto& control : controls_) {
+    const ControlLayout& layout = control->Layout();
+    if (layout.tabStop && layout.tabIndex >= 0 && control->Widget() != nullptr) {
+      stops.push_back(control.get());
+    }
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const QtControl* a, const QtControl* b) {
+    return a->Layout().tabIndex < b->Layout().tabIndex;
+  });
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    QWidget::setTabOrder(stops[i - 1]->Widget(), stops[i]->Widget());
+  }
+}
+
+void QtWindow::SetCaption(const std::u16string& caption) {
+  widget_->setWindowTitle(ToQString(caption));
+}
+
+bool QtWindow::EnsureLoaded() {
+  if (loaded_) return true;
+  loaded_ = true;
+  CentreOnScreen();
+  if constexpr (kTimingBuild) TimingMark("load:" + layout_.name);
+  for (const auto& control : controls_) control->OnWindowLoaded();
+  if (onLoad) onLoad();
+  return loaded_;
+}
+
+void QtWindow::CentreOnScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  widget_->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, widget_->size(),
+                                    screen->availableGeometry())
+                    .topLeft());
+}
+
+void QtWindow::ShowActive() {
+  widget_->show();
+  widget_->raise();
+  widget_->activateWindow();
+}
+
+void QtWindow::Show() {
+  if (!EnsureLoaded()) return;
+  ShowActive();
+}
+
+void QtWindow::ShowModal() {
+  if (!EnsureLoaded()) return;
+  // Qt takes a change of modality only while the window is hidden.
+  if (widget_->isVisible()) widget_->hide();
+  widget_->setWindowModality(Qt::ApplicationModal);
+  ShowActive();
+  QEventLoop loop;
+  QEventLoop* outerLoop = modalLoop_;
+  modalLoop_ = &loop;
+  if (widget_->isVisible()) loop.exec(QEventLoop::DialogExec);
+  modalLoop_ = outerLoop;
+  if (widget_->isHidden()) widget_->setWindowModality(Qt::NonModal);
+}
+
+bool QtWindow::Close() {
+  if (!loaded_) return true;
+  // A second request while the first one's handlers run (they may ask the user) waits for
+  // the answer to the first.
+  if (closing_) return false;
+  closing_ = true;
+  bool cancel = false;
+  if (onQueryUnload) onQueryUnload(cancel);
+  if (!cancel && onUnload) onUnload(cancel);
+  closing_ = false;
+  if (cancel) return false;
+  Unload();
+  return true;
+}
+
+void QtWindow::Unload() {
+  loaded_ = false;
+  widget_->hide();
+  for (const auto& control : controls_) control->Reset();
+  widget_->setWindowTitle(ToQString(layout_.caption));
+  if (modalLoop_ != nullptr) modalLoop_->quit();
+}
+
+// The stays-on-top state changes on the existing native window: re-creating it (as
+// QWidget::setWindowFlags does) would hide it and lose its place.
+void QtWindow::SetTopmost(bool onTop) {
+  Qt::WindowFlags flags = widget_->windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+  if (QWindow* handle = widget_->windowHandle()) {
+    widget_->overrideWindowFlags(flags);
+    handle->setFlags(flags);
+  } else {
+    widget_->setWindowFlags(flags);
+  }
+  if (widget_->isVisible()) {
+    widget_->raise();
+    widget_->activateWindow();
+  }
+}
+
+template <class T>
+T& QtWindow::Find(std::string_view name, const char* kind) {
+  auto found = byName_.find(name);
+  if (found != byName_.end()) {
+    if (auto* control = dynamic_cast<T*>(found->second)) return *control;
+  }
+  throw std::logic_error("window " + layout_.name + " holds no " + kind + " named " +
+                         std::string(name));
+}
+
+Label& QtWindow::GetLabel(std::string_view name) {
+  return Find<QtLabel>(name, "label");
+}
+TextBox& QtWindow::GetTextBox(std::string_view name) {
+  return Find<QtTextBox>(name, "text box");
+}
+Button& QtWindow::GetButton(std::string_view name) {
+  return Find<QtButton>(name, "button");
+}
+Image& QtWindow::GetImage(std::string_view name) {
+  return Find<QtImage>(name, "image");
+}
+ProgressBar& QtWindow::GetProgressBar(std::string_view name) {
+  return Find<QtProgressBar>(name, "progress bar");
+}
+Timer& QtWindow::GetTimer(std::string_view name) {
+  return Find<QtTimer>(name, "timer");
+}
+
+QWidget& QtWindow::Widget() const {
+  return *widget_;
+}
+
+}  // namespace larkspan
