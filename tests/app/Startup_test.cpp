@@ -1,4 +1,5 @@
 // Start-up: the three outcomes of the entry procedure.
+#include "Deployment.h"
 #include "app/AppHarness.h"
 
 namespace larkspan::test {
@@ -24,6 +25,10 @@ TEST_F(StartupTest, EndsSilentlyOrRefusesWithoutAWindowOrOpensItOnTop) {
   EXPECT_TRUE(window.visible && backend.modalWindow == nullptr);
   EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
   EXPECT_EQ(Narrow(window.caption), "Quillmere - <1107> 3.15");  // the language came first
+  // The product's site is probed first, the maker's only when it does not answer.
+  EXPECT_EQ(Globals().probeAddresses,
+            (std::vector<std::u16string>{FromUtf8(deployment::kProductUrl),
+                                         FromUtf8(deployment::kCompanyUrl)}));
 }
 
 // A control that the window asks for and its layout does not hold is a programming error: it

@@ -68,13 +68,6 @@ bool Readable(Socket s, int ms) {
   return select(static_cast<int>(s + 1), &set, nullptr, nullptr, &wait) > 0;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string PathOf(const std::string& target) {
   return target.substr(0, target.find('?'));
 }
@@ -199,21 +192,6 @@ Reply Reply::Raw(const std::string& headLines, std::string body) {
   reply.head = headLines + "\r\n";
   reply.body = std::move(body);
   return reply;
-}
-
-std::string Request::Header(const std::string& name) const {
-  for (std::size_t at = 0; at < head.size();) {
-    std::size_t end = head.find("\r\n", at);
-    if (end == std::string::npos) end = head.size();
-    const std::string_view line(head.data() + at, end - at);
-    const std::size_t colon = line.find(':');
-    if (colon != std::string_view::npos && SameName(line.substr(0, colon), name)) {
-      const std::size_t value = line.find_first_not_of(' ', colon + 1);
-      return value == std::string_view::npos ? "" : std::string(line.substr(value));
-    }
-    at = end + 2;
-  }
-  return {};
 }
 
 std::string PatternBody(std::size_t size) {

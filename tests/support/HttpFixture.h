@@ -28,8 +28,7 @@ struct Reply {
 
 struct Request {
   std::string method, target;
-  std::string head;                                   // the request's header lines as received
-  std::string Header(const std::string& name) const;  // case-blind; empty when absent
+  std::string head;  // the request's header lines as received
 };
 
 class HttpFixture {
