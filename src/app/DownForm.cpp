@@ -179,6 +179,7 @@ DownForm::RunEnd DownForm::Download() {
   const std::u16string targetPath = CMD->FileName;
 
   DownInet = std::make_unique<Inet>(Globals().transferSettings);
+  DownInet->SetStopCheck([this] { return DownStopped; });
   DownInet->Execute(address, u"GET");
   TimingMark("download-request");
   DownRateTimer.SetEnabled(true);

@@ -4,6 +4,7 @@
 // chunks while the window stays responsive.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,11 +41,18 @@ class Inet {
   std::vector<std::uint8_t> GetChunk(std::int32_t size);
   // Ends the current request at once, in any state.
   void Cancel();
+  // Asked after every pass of the event pump while GetChunk waits: once it answers true, the
+  // request is cancelled and GetChunk raises, so that a Stop given while the server is silent
+  // takes effect at once instead of after the time-out.
+  void SetStopCheck(std::function<bool()> stopRequested) {
+    stopRequested_ = std::move(stopRequested);
+  }
 
   static constexpr std::size_t kOpenUrlLimit = 16u << 20;
 
  private:
   InetSettings settings_;
+  std::function<bool()> stopRequested_;
   struct Request;  // one request, in the platform's client library
   std::shared_ptr<Request> transfer_;
 };

@@ -56,6 +56,20 @@ void ReadEntry(const std::u16string& line, std::u16string& header, LangTable& la
 }
 
 
+// The file of that name in `folder`. Names are compared without regard to the case of their
+// letters when no file has the exact name, as on the case-blind file system of the product's
+// home platform: a setting of "english.lng" finds English.lng.
+std::filesystem::path FindLanguageFile(const std::filesystem::path& folder,
+                                       const std::u16string& name) {
+  std::filesystem::path exact = folder / name;
+  std::error_code error;
+  if (std::filesystem::exists(exact, error)) return exact;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (EqualsIgnoringAsciiCase(entry.path().filename().u16string(), name)) return entry.path();
+  }
+  return exact;
+}
+
 }  // namespace
 
 const std::u16string LangFileHeader =
@@ -105,7 +119,8 @@ void LoadLanguage(const std::filesystem::path& programFolder, LangTable& langTex
   if (langFileName.empty() || AsciiLower(langFileName) == u"error") {
     langFileName = kDefaultLangFileName;
   }
-  if (LoadLanguageFile((programFolder / "Lang" / langFileName).u16string(), langText) != 0) {
+  const std::filesystem::path file = FindLanguageFile(programFolder / "Lang", langFileName);
+  if (LoadLanguageFile(file.u16string(), langText) != 0) {
     std::u16string prompt = langText[kLoadFailedEntry];
     MsgBox(prompt.empty() ? kLoadFailedText : prompt, kMsgCritical, kAppTitle);
   }

@@ -1,6 +1,8 @@
 // The download window: the Save dialog, the body in chunks with its progress and rate displays,
 // the complete and stopped ends, the commands and the close rules. How a download ends on
 // network and server faults is a row of the fault matrix.
+#include <chrono>
+
 #include "app/AppHarness.h"
 
 namespace larkspan::test {
@@ -122,6 +124,31 @@ TEST_F(DownloadTest, CommandsWhileReceiving) {
   }
   // Every opening started afresh, with a new dialog that suggests the address's file name.
   for (const auto& dialog : backend.saveDialogs) EXPECT_EQ(Narrow(dialog.fileName), "setup.exe");
+}
+
+// Stop and Cancel while the server has fallen silent in the middle of the body take effect at
+// once, not when the silence reaches the transfer's time-out.
+TEST_F(DownloadTest, StopAndCancelEndAStalledBodyAtOnce) {
+  Globals().transferSettings.requestTimeoutSeconds = 60;
+  for (const char* command : {"btnStopDownload", "btnCancel"}) {
+    Reply stalled = Reply::Text(kBody);
+    stalled.bodyBytes = 1500;
+    stalled.end = Reply::End::kHold;
+    const std::string name = std::string(command) + ".exe";
+    Offer(stalled, name.c_str());
+    int waiting = 0;  // passes of the event pump since the first chunk
+    backend.onEveryYield = [&] {
+      if (Chunks() == 1 && ++waiting == 20) Win().Click(command);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    if (command == std::string("btnCancel")) {
+      Form().ShowModal();  // the stopped path closes the window
+    } else {
+      RunThenClose([&] { ExpectStopped(); }, "btnCancel");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << command;
+    EXPECT_EQ(ReadFile(Target(name.c_str())), kBody.substr(0, 1024));
+  }
 }
 
 // A rate tick shows the chunks since the last one and starts the count again; more than 32767

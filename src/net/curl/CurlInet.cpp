@@ -162,6 +162,10 @@ std::vector<std::uint8_t> Inet::GetChunk(std::int32_t size) {
         return chunk;
       case CurlTransfer::ReadResult::kPending:
         DoEvents();
+        if (stopRequested_ && stopRequested_()) {
+          Cancel();
+          RaiseTransferFailure(TransferError::kCancelled);
+        }
         break;
       case CurlTransfer::ReadResult::kCancelled:
         RaiseTransferFailure(TransferError::kCancelled);

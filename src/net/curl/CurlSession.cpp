@@ -24,6 +24,25 @@ struct CurlUrl {
   }
 };
 
+// Blanks in the path and query are sent encoded, as the platform's own transfer control sends
+// them ("http://host/My Setup.exe"); libcurl would refuse the address. A blank in the host
+// name stays and is refused.
+std::string EncodeBlanks(std::string_view address) {
+  const std::size_t authority = address.find("://");
+  const std::size_t path =
+      address.find_first_of("/?#", authority == std::string_view::npos ? 0 : authority + 3);
+  std::string encoded(address.substr(0, path));
+  if (path == std::string_view::npos) return encoded;
+  for (const char c : address.substr(path)) {
+    if (c == ' ') {
+      encoded += "%20";
+    } else {
+      encoded += c;
+    }
+  }
+  return encoded;
+}
+
 }  // namespace
 
 CurlEasy::CurlEasy() {
@@ -111,7 +130,7 @@ std::optional<std::string> NormalizeAddress(std::string_view address, bool guess
   if (address.empty()) return std::nullopt;
   CurlUrl url;
   if (url.handle == nullptr) return std::nullopt;
-  std::string text(address);
+  const std::string text = EncodeBlanks(address);
   unsigned flags = guessScheme ? CURLU_GUESS_SCHEME : 0u;
   if (curl_url_set(url.handle, CURLUPART_URL, text.c_str(), flags) != CURLUE_OK) {
     return std::nullopt;

@@ -1,6 +1,7 @@
 // Larkspan on Linux: the updater of Vantrel. Vantrel starts it with one argument text of four
 // "*"-separated fields; see README.md.
 #include <QApplication>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -15,6 +16,15 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (i > 1) arguments += ' ';
     arguments += argv[i];
+  }
+
+  // Started by hand without arguments there is nothing to check. Without a display the
+  // toolkit could not even start, and the end must still be silent and clean.
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (arguments.empty() && (x11 == nullptr || *x11 == '\0') &&
+      (wayland == nullptr || *wayland == '\0')) {
+    return 0;
   }
 
   QApplication app(argc, argv);
