@@ -11,7 +11,9 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
+  dpkg-dev file
   curl
+  openssl
 )
 
 missing=()

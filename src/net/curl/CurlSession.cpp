@@ -43,6 +43,9 @@ std::string EncodeBlanks(std::string_view address) {
   return encoded;
 }
 
+std::mutex authorityMutex;
+std::string trustedAuthorityFile;  // guarded by authorityMutex: transfers start on any thread
+
 }  // namespace
 
 CurlEasy::CurlEasy() {
@@ -154,6 +157,16 @@ void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTime
   // One request per connection: nothing lingers once a request has ended.
   curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
   easy.SetHeaders({"Cache-Control: no-cache", "Pragma: no-cache"});
+  std::lock_guard lock(authorityMutex);
+  if (!trustedAuthorityFile.empty()) {
+    curl_easy_setopt(h, CURLOPT_CAINFO, trustedAuthorityFile.c_str());  // libcurl copies it
+  }
+}
+
+std::string SetTrustedAuthorityFile(std::string path) {
+  std::lock_guard lock(authorityMutex);
+  trustedAuthorityFile.swap(path);
+  return path;
 }
 
 }  // namespace larkspan

@@ -70,4 +70,10 @@ std::optional<std::string> NormalizeAddress(std::string_view address, bool guess
 // defaults: verification on, *_proxy honoured.
 void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTimeoutSeconds);
 
+// For tests: every request of the process started after this call checks certificates against
+// the authorities in this PEM file instead of libcurl's bundle (its folder of authorities, where
+// it was built with one, still counts). An empty path goes back to the system's own checks.
+// Returns the path it replaces.
+std::string SetTrustedAuthorityFile(std::string path);
+
 }  // namespace larkspan
