@@ -16,3 +16,19 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j2 -LE e2e
 
 scripts/fuzz.sh replay
+
+# The Debian package, unpacked into a scratch folder: its libraries declared, the program
+# ending at once, silently and with status 0, when started with no argument and no display,
+# and its language files and pictures beside it.
+rm -f build/larkspan_*.deb
+(cd build && cpack -G DEB >/dev/null)
+deb=$(echo build/larkspan_*.deb)
+unpacked=$(mktemp -d) && trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+app=$unpacked/opt/quillmere/larkspan
+[[ $(dpkg-deb -f "$deb" Depends) == *libqt6widgets6* ]] || { echo "$deb: no Qt in Depends" >&2; exit 1; }
+said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app/larkspan" 2>&1)
+[ -z "$said" ] || { echo "$deb: larkspan with no argument said: $said" >&2; exit 1; }
+for f in larkspan-reg Lang/English.lng assets/update_icon.png; do
+  [ -s "$app/$f" ] || { echo "$deb: no $f beside the program" >&2; exit 1; }
+done

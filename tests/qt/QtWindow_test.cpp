@@ -66,10 +66,14 @@ TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsCount) {
   QTest::mouseClick(&Child("Pic"), Qt::LeftButton);
   QTest::mousePress(&Child("Pic"), Qt::LeftButton);
   QTest::mouseRelease(&Child("Pic"), Qt::LeftButton, {}, {-5, -5});  // let go elsewhere
+  // A double-click, as Qt delivers it: press, release, double-click, release. One click.
+  QTest::mouseClick(&Child("Pic"), Qt::LeftButton);
+  QTest::mouseDClick(&Child("Pic"), Qt::LeftButton);
+  QTest::mouseRelease(&Child("Pic"), Qt::LeftButton);
   Child<QPushButton>("StopB").click();
   window->GetButton("StopB").SetVisible(false);
   Child<QPushButton>("StopB").click();  // as a tool might: a hidden button takes no click
-  EXPECT_EQ(std::pair(stops, pictures), std::pair(1, 1));
+  EXPECT_EQ(std::pair(stops, pictures), std::pair(1, 2));
 }
 
 TEST_F(QtWindowTest, ARefusedCloseAndTopmostKeepTheWindowAsItIs) {

@@ -25,6 +25,12 @@ int main(int argc, char** argv) {
   const std::vector<std::pair<const char*, std::function<QImage()>>> pictures = {
       {"update_icon.png", [] { return QuestionBall(16, 16); }},
       {"update_icon32.png", [] { return QuestionBall(32, 32); }},
+      // The window icon's second 16 x 16 image: 256 colours, each pixel shown or not.
+      {"update_icon_256.png",
+       [] {
+         return QuestionBall(16, 16).convertToFormat(
+             QImage::Format_Indexed8, Qt::ThresholdDither | Qt::ThresholdAlphaDither);
+       }},
       {"help_button.png", [] { return QuestionBall(50, 46); }},
       {"download_arrow.png", a::DownloadArrow},
       {"cancel_cross.png", a::CancelCross},

@@ -2,9 +2,14 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
+#include <QScreen>
 #include <QStringList>
+#include <utility>
 
 namespace larkspan {
 namespace {
@@ -21,6 +26,35 @@ QStringList AssetFolders() {
   if (!sourceDir.isEmpty()) folders << sourceDir + QStringLiteral("/assets/");
   return folders;
 }
+
+// Two images of the same size, as an icon file of the original platform holds them: the one
+// in 256 colours for a screen of 8 bits or fewer, the full-colour one for every other.
+class DepthIconEngine final : public QIconEngine {
+ public:
+  DepthIconEngine(QPixmap full, QPixmap indexed)
+      : full_(std::move(full)), indexed_(std::move(indexed)) {}
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode /*mode*/,
+             QIcon::State /*state*/) override {
+    painter->drawPixmap(rect, ForScreen());
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+    const QPixmap& shown = ForScreen();
+    if (shown.width() <= size.width() && shown.height() <= size.height()) return shown;
+    return shown.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+    return {full_.size()};
+  }
+  QIconEngine* clone() const override { return new DepthIconEngine(*this); }
+
+ private:
+  const QPixmap& ForScreen() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->depth() <= 8 ? indexed_ : full_;
+  }
+  QPixmap full_;
+  QPixmap indexed_;
+};
 
 }  // namespace
 
@@ -42,6 +76,16 @@ QPixmap LoadPicture(const std::string& fileName) {
   reader.setAutoDetectImageFormat(false);
   const QImage picture = reader.read();
   return picture.isNull() ? QPixmap(path) : QPixmap::fromImage(picture);
+}
+
+QIcon WindowIcon(const std::string& fileName) {
+  QPixmap full = LoadPicture(fileName);
+  if (full.isNull()) return {};
+  const std::size_t dot = fileName.rfind('.');
+  QPixmap indexed = LoadPicture(fileName.substr(0, dot) + "_256" +
+                                (dot == std::string::npos ? "" : fileName.substr(dot)));
+  if (indexed.size() != full.size()) return QIcon(full);
+  return QIcon(new DepthIconEngine(std::move(full), std::move(indexed)));
 }
 
 QCursor HandCursor() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QCursor>
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 #include <string>
@@ -13,6 +14,11 @@ QString AssetPath(const std::string& fileName);
 // A null pixmap when the name is empty or the file is missing or unreadable: the control
 // then shows no picture.
 QPixmap LoadPicture(const std::string& fileName);
+
+// A window's icon: its picture, and, where the assets hold one beside it under the same name
+// with "_256" before the suffix, the same picture in 256 colours, which a screen of 256 colours
+// or fewer shows instead. A null icon when the picture is missing.
+QIcon WindowIcon(const std::string& fileName);
 
 // The pointing hand over clickable pictures; Qt's own hand when its file is missing.
 QCursor HandCursor();

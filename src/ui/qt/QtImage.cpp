@@ -30,6 +30,9 @@ class QtImageWidget final : public QWidget {
   void mousePressEvent(QMouseEvent* event) override {
     pressed_ = event->button() == Qt::LeftButton;
   }
+  // The second press of a double-click arrives as this event, and its release must not count
+  // as a second click: a double-click opens a picture's address once.
+  void mouseDoubleClickEvent(QMouseEvent* /*event*/) override { pressed_ = false; }
   // A click is a press and a release of the left button, both over the picture.
   void mouseReleaseEvent(QMouseEvent* event) override {
     const bool click = pressed_ && event->button() == Qt::LeftButton &&

@@ -1,7 +1,10 @@
 #include "ui/qt/QtMessageBox.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <memory>
 
 #include "ui/qt/QtLook.h"
 
@@ -26,18 +29,30 @@ QMessageBox::Icon IconFor(int style) {
   }
 }
 
+// A Yes/No question takes neither Esc nor a close: only its two buttons answer it.
+class QuestionBox final : public QMessageBox {
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!event->matches(QKeySequence::Cancel)) QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 }  // namespace
 
 MsgBoxResult ShowQtMessageBox(const std::u16string& prompt, int style,
                               const std::u16string& title) {
-  QMessageBox box;
+  const bool question = (style & kButtonBits) == kMsgYesNo;
+  std::unique_ptr<QMessageBox> made =
+      question ? std::make_unique<QuestionBox>() : std::make_unique<QMessageBox>();
+  QMessageBox& box = *made;
   box.setWindowTitle(ToQString(title));
   box.setTextFormat(Qt::PlainText);
   box.setText(WithLineBreaks(prompt));
   box.setIcon(IconFor(style));
   // The update window keeps itself on top; its messages must not open behind it.
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
-  if ((style & kButtonBits) != kMsgYesNo) {
+  if (!question) {
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
@@ -45,10 +60,9 @@ MsgBoxResult ShowQtMessageBox(const std::u16string& prompt, int style,
     return MsgBoxResult::kOk;
   }
   QPushButton* yes = box.addButton(QMessageBox::Yes);
-  QPushButton* no = box.addButton(QMessageBox::No);
+  box.addButton(QMessageBox::No);
   box.setDefaultButton(yes);
-  // Esc and the close box answer No.
-  box.setEscapeButton(no);
+  box.setWindowFlag(Qt::WindowCloseButtonHint, false);
   box.exec();
   return box.clickedButton() == yes ? MsgBoxResult::kYes : MsgBoxResult::kNo;
 }

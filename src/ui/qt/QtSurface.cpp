@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHideEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QTimer>
 #include <string>
@@ -58,6 +59,11 @@ void QtWindowWidget::closeEvent(QCloseEvent* event) {
 void QtWindowWidget::hideEvent(QHideEvent* event) {
   QtSurface::hideEvent(event);
   if (!event->spontaneous() && onHidden) onHidden();
+}
+
+void QtWindowWidget::moveEvent(QMoveEvent* event) {
+  QtSurface::moveEvent(event);
+  if (onMoved) onMoved();
 }
 
 }  // namespace larkspan

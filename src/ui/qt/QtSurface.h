@@ -33,10 +33,12 @@ class QtWindowWidget final : public QtSurface {
   std::function<void()> onCloseRequest;
   // An explicit hide (not a minimize).
   std::function<void()> onHidden;
+  std::function<void()> onMoved;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 };
 
 }  // namespace larkspan

@@ -38,19 +38,27 @@ QtWindow::QtWindow(const WindowLayout& layout)
   widget_->setFixedSize(TwipsToPixels(layout.clientWidth), TwipsToPixels(layout.clientHeight));
   widget_->setFont(ToQFont(layout.defaultFont));
   widget_->setWindowTitle(ToQString(layout.caption));
-  const QPixmap icon = LoadPicture(layout.icon);
-  if (!icon.isNull()) widget_->setWindowIcon(QIcon(icon));
+  const QIcon icon = WindowIcon(layout.icon);
+  if (!icon.isNull()) widget_->setWindowIcon(icon);
   BuildControls();
   SetTabOrder();
   widget_->onCloseRequest = [this] { Close(); };
   widget_->onHidden = [this] {
     if (modalLoop_ != nullptr) modalLoop_->quit();
   };
+  // The window manager adds the frame after the first show and moves the window with it: the
+  // window is centred again by its whole frame, once, as soon as that frame is known.
+  widget_->onMoved = [this] {
+    if (frameKnown_ || widget_->frameGeometry().size() == widget_->size()) return;
+    frameKnown_ = true;
+    CentreOnScreen();
+  };
 }
 
 QtWindow::~QtWindow() {
   widget_->onCloseRequest = nullptr;
   widget_->onHidden = nullptr;
+  widget_->onMoved = nullptr;
   controls_.clear();
 }
 
@@ -138,11 +146,12 @@ bool QtWindow::EnsureLoaded() {
   return loaded_;
 }
 
+// The whole window, title bar and borders included, is centred; a move places the frame.
 void QtWindow::CentreOnScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  widget_->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, widget_->size(),
-                                    screen->availableGeometry())
+  widget_->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                    widget_->frameGeometry().size(), screen->availableGeometry())
                     .topLeft());
 }
 

@@ -61,6 +61,7 @@ class QtWindow final : public Window {
   std::map<std::string, QtControl*, std::less<>> byName_;
   bool loaded_ = false;
   bool closing_ = false;
+  bool frameKnown_ = false;
   QEventLoop* modalLoop_ = nullptr;
 };
 
