@@ -1,20 +1,14 @@
 #include "ui/qt/QtLook.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
+
+#include "text/AsciiText.h"
 
 namespace larkspan {
 namespace {
 
-std::string Lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 QString InstalledFamily(const std::string& family) {
-  const std::string key = Lowered(family);
+  const std::string key = AsciiLower(family);
   if (key == "ms sans serif" || key == "microsoft sans serif" || key == "arial") {
     return QStringLiteral("Liberation Sans");
   }
