@@ -4,6 +4,7 @@
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownForm.h"
 #include "app/LangEntries.h"
+#include "app/ResultLine.h"
 #include "app/Startup.h"
 #include "app/UpdateInfo.h"
 #include "app/VersionDecision.h"
@@ -12,7 +13,6 @@
 #include "os/Shell.h"
 #include "os/Timing.h"
 #include "text/JString.h"
-#include "text/NumberText.h"
 #include "ui/Topmost.h"
 #include "ui/Ui.h"
 
@@ -181,27 +181,10 @@ void CheckUpdatesForm::CheckUpdate() {
 void CheckUpdatesForm::ShowNews(std::u16string Ver, const std::u16string& EDYear,
                                 std::u16string Build, std::u16string News) {
   const AppGlobals& g = Globals();
-  const auto release = [&] {
-    return Lang(lang::kVersionWord) + u" " + NumberToText(LeadingNumber(Ver)) + u" " +
-           Lang(lang::kBuildWord) + u" " + Build;
-  };
-  switch (DecideRelease(g.InstalledVersion, g.InstalledBuild, Ver, Build)) {
-    case ReleaseOutcome::kNewerVersion:
-      DownloadCB.SetVisible(true);
-      // No blank between product name and edition in this line; the newer-build line has one.
-      StatusL.SetCaption(Lang(lang::kNewerVersion) + kCrLf + g.ProductName + EDYear + u" " +
-                         release());
-      break;
-    case ReleaseOutcome::kNewerBuild:
-      DownloadCB.SetVisible(true);
-      StatusL.SetCaption(Lang(lang::kNewerBuild) + kCrLf + g.ProductName + u" " + EDYear + u" " +
-                         release());
-      break;
-    case ReleaseOutcome::kNothingNewer:
-      StatusL.SetCaption(Lang(lang::kNothingNewer));
-      break;
-  }
-  News = JReplace(News, u"<Crlf>", kCrLf, 0, 0, 0, false);
+  const ReleaseOutcome outcome = DecideRelease(g.InstalledVersion, g.InstalledBuild, Ver, Build);
+  if (outcome != ReleaseOutcome::kNothingNewer) DownloadCB.SetVisible(true);
+  StatusL.SetCaption(ResultLines(outcome, g.ProductName, EDYear, Ver, Build));
+  News = NewsText(News);
   if (!News.empty()) NewsT.SetText(News);
 }
 

@@ -20,11 +20,15 @@ std::int16_t PartValue(std::u16string_view characters) {
   return *value;
 }
 
-BuildParts ReadBuild(std::u16string_view text) {
+// Its last three characters, its characters 3 and 4, and its first two; `fit` turns false
+// when one of them is beyond 16 bits and so stays 0.
+BuildParts ReadBuild(std::u16string_view text, bool* fit = nullptr) {
   BuildParts parts;
-  ResumeNext([&] { parts.last = PartValue(text.substr(text.size() - std::min<size_t>(3, text.size()))); });
-  ResumeNext([&] { parts.middle = PartValue(text.size() > 2 ? text.substr(2, 2) : u""); });
-  ResumeNext([&] { parts.first = PartValue(text.substr(0, 2)); });
+  bool all = ResumeNext(
+      [&] { parts.last = PartValue(text.substr(text.size() - std::min<size_t>(3, text.size()))); });
+  all &= ResumeNext([&] { parts.middle = PartValue(text.size() > 2 ? text.substr(2, 2) : u""); });
+  all &= ResumeNext([&] { parts.first = PartValue(text.substr(0, 2)); });
+  if (fit != nullptr) *fit = all;
   return parts;
 }
 
@@ -53,6 +57,12 @@ ReleaseOutcome DecideRelease(std::u16string_view installedVersion,
   if (installed < server && wholeNumberNotZero) return ReleaseOutcome::kNewerVersion;
   if (installed != server) return ReleaseOutcome::kNothingNewer;
   return NewerByBuild(ReadBuild(installedBuild), ReadBuild(serverBuild));
+}
+
+bool BuildPartsFit(std::u16string_view build) {
+  bool fit = true;
+  ReadBuild(build, &fit);
+  return fit;
 }
 
 }  // namespace larkspan

@@ -17,4 +17,7 @@ ReleaseOutcome DecideRelease(std::u16string_view installedVersion,
                              std::u16string_view installedBuild, std::u16string_view serverVersion,
                              std::u16string_view serverBuild);
 
+// False when a part of the build reads beyond 16 bits, so that the comparison takes it as 0.
+bool BuildPartsFit(std::u16string_view build);
+
 }  // namespace larkspan

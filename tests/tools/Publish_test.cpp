@@ -1,0 +1,194 @@
+// The maker's tool: what make refuses, what check reports for the update information and the
+// installer, and a made text read back through check.
+#include "Publish.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "Sha256.h"
+#include "app/AppGlobals.h"
+#include "os/CodePage.h"
+#include "settings/Language.h"
+#include "support/HttpFixture.h"
+
+namespace larkspan::test {
+namespace {
+
+using publish::PublishError;
+using publish::Release;
+
+Release Good() {
+  return {u"2026", u"3.2", u"0201000", u"http://h/setup.exe", u"New<Crlf>Faster"};
+}
+
+TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
+  const struct {
+    std::u16string Release::*field;
+    const char16_t* value;
+    const char* says;
+  } cases[] = {
+      {&Release::news, u"one#two", "news contains \"#\""},
+      {&Release::build, u"  ", "build is empty or blank"},
+      {&Release::url, u"", "installer address is empty or blank"},
+      {&Release::version, u"3.2b", "not a plain number"},
+      {&Release::version, u"0.0", "not a plain number other than 0"},
+      {&Release::version, u"3.10", "shown and compared as 3.1"},
+      {&Release::version, u"1,5", "shown and compared as 1;"},  // "," groups digits in English
+      {&Release::build, u"01021e5", "part of the build \"01021e5\""},
+      {&Release::url, u"ftp://h/setup.exe", "not an http or https address"},
+      {&Release::edition, u"<HEAD>2026", "begins with \"<head>\""},
+      // The updater trims the blanks at both ends of the whole text.
+      {&Release::edition, u" 2026", "read the edition as \"2026\""},
+      {&Release::news, u"Faster ", "read the news as \"Faster\""},
+  };
+  for (const auto& c : cases) {
+    Release release = Good();
+    release.*c.field = c.value;
+    try {
+      publish::MakeUpdateText(release);
+      ADD_FAILURE() << "accepted " << ToUtf8(c.value);
+    } catch (const PublishError& error) {
+      EXPECT_NE(ToUtf8(error.message).find(c.says), std::string::npos) << ToUtf8(error.message);
+      EXPECT_EQ(error.status, 1);
+    }
+  }
+  EXPECT_EQ(publish::MakeUpdateText(Good()),
+            u"2026#3.2#0201000#http://h/setup.exe#New<Crlf>Faster");
+}
+
+TEST(PublishSha256, MatchesTheStandardVectors) {
+  const auto digest = [](const std::string& bytes, std::size_t piece) {
+    Sha256 hash;
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+      hash.Update(bytes.data() + at, std::min(piece, bytes.size() - at));
+    }
+    return hash.HexDigest();
+  };
+  EXPECT_EQ(digest("", 1), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(digest("abc", 1), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 64),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(digest(std::string(1000000, 'a'), 997),
+            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+class PublishCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    const char* source = std::getenv("LARKSPAN_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const auto lang = std::filesystem::path(source) / "Lang" / "English.lng";
+    ASSERT_EQ(LoadLanguageFile(lang.u16string(), Globals().LangText), 0);
+    Globals().transferSettings.requestTimeoutSeconds = 2;
+    folder = std::filesystem::temp_directory_path() /
+             ("larkspan-publish-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  std::u16string LocalFile(const std::string& bytes) {
+    std::ofstream(folder / "setup.exe", std::ios::binary) << bytes;
+    return (folder / "setup.exe").u16string();
+  }
+  // Runs check on `text` served at /u.txt ("%" stands for the installer's address).
+  int Check(std::string text, const char16_t* installed, const std::u16string& localFile = u"") {
+    if (const auto at = text.find('%'); at != std::string::npos) {
+      text.replace(at, 1, http.Url("/setup.exe"));
+    }
+    http.Serve("/u.txt", Reply::Text(text));
+    std::ostringstream out;
+    const int status = publish::Check(FromUtf8(http.Url("/u.txt")), installed, localFile, out);
+    report = out.str();
+    return status;
+  }
+
+  HttpFixture http;
+  std::filesystem::path folder;
+  std::string report;
+};
+
+TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
+  http.Serve("/setup.exe", Reply::Text("MZ installer"));
+  const struct {
+    const char* text;
+    const char16_t* installed;
+    int status;
+    const char* shows;
+  } cases[] = {
+      {"2026#3.2#0201000#%#n", u"0*0", 0,
+       "A new version is available!\n  Vantrel2026 Version 3.2 Build 0201000\n"},
+      {"2026#3.1#0101001#%#n", u"3.1*0101000", 0,
+       "A new build is available!\n  Vantrel 2026 Version 3.1 Build 0101001\n"},
+      {"2026#3.1#0101000#%#n", u"3.1*0101000", 1, "You have the latest version.\nnews:\n  n\n"},
+      {"  ", u"0*0", 1, "error 300, because the text is empty\n"},
+      {"<Head>2026#3.2#0201000#%#n", u"0*0", 1,
+       "error 300, because the text begins with \"<head>\""},
+      {"2026#3.2# #%#n", u"0*0", 1, "error 300, because the build field is empty"},
+      {"2026#3.2", u"0*0", 1,
+       "message \"JNSplit - Function Error: Number of position is out of script! The maixmum split "
+       "text number is: 1\"\n  the updater"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(Check(c.text, c.installed), c.status);
+    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+  }
+}
+
+TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
+  const std::string installer = PatternBody(5000);
+  Reply shortBody = Reply::Text(installer);
+  shortBody.bodyBytes = 3000;
+  const struct {
+    Reply reply;
+    std::string local;
+    int status;
+    const char* shows;
+  } cases[] = {
+      {Reply::Text(installer), installer, 0, "local file: "},
+      {Reply::Text(installer), installer + "x", 1, "different bytes\nresult"},
+      {Reply::Raw("HTTP/1.1 200 OK\r\nConnection: close\r\n", installer), "", 1,
+       "Content-Length: missing"},
+      {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 4294967296\r\n", installer), "", 1,
+       "not a whole number within 32 bits"},
+      {shortBody, "", 1, "received: 2048 of 5000 bytes, then"},
+      {Reply::Raw("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 4\r\n",
+                  "gone"),
+       "", 1, "serves a web page"},
+      {Reply::Text("", 200), "", 1, "the download gives an empty file"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shows);
+    http.Serve("/setup.exe", c.reply);
+    const std::u16string local = c.local.empty() ? u"" : LocalFile(c.local);
+    EXPECT_EQ(Check("2026#3.2#0201000#%#n", u"0*0", local), c.status);
+    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+  }
+  const std::string refused = "http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort());
+  EXPECT_EQ(Check("2026#3.2#0201000#" + refused + "/setup.exe#n", u"0*0"), 1);
+  EXPECT_NE(report.find("response: none (the server cannot be reached"), std::string::npos);
+}
+
+TEST_F(PublishCheck, ReadsAMadeTextBackAsGiven) {
+  const std::string installer = PatternBody(3000);
+  http.Serve("/setup.exe", Reply::Text(installer));
+  const std::u16string news =
+      publish::NewsField(u"Gr\u00f6\u00dfer:\r\n\r\n- one\n- two\r- three\n");
+  EXPECT_EQ(news, u"Gr\u00f6\u00dfer:<Crlf><Crlf>- one<Crlf>- two<Crlf>- three");
+  const std::u16string text = publish::MakeUpdateText(
+      {u"2026", u"3.25", u"0201007", FromUtf8(http.Url("/setup.exe")), news});
+  EXPECT_EQ(Check(ToUtf8(text), u"3.2*0201007", LocalFile(installer)), 0);
+  EXPECT_NE(report.find("version \"3.25\", build \"0201007\"\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("Vantrel2026 Version 3.25 Build 0201007\nnews:\n  Gr\u00f6\u00dfer:\n  \n  "
+                        "- one\n  - two\n  - three\ninstaller:"),
+            std::string::npos)
+      << report;
+}
+
+}  // namespace
+}  // namespace larkspan::test

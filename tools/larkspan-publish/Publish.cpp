@@ -1,0 +1,352 @@
+#include "Publish.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "Sha256.h"
+#include "app/AppGlobals.h"
+#include "app/DownProgress.h"
+#include "app/ResultLine.h"
+#include "app/Startup.h"
+#include "app/UpdateInfo.h"
+#include "app/VersionDecision.h"
+#include "base/Failure.h"
+#include "net/Inet.h"
+#include "os/CodePage.h"
+#include "text/AsciiText.h"
+#include "text/JString.h"
+#include "text/NumberText.h"
+#include "ui/Ui.h"
+
+namespace larkspan::publish {
+namespace {
+
+constexpr const char16_t* kFieldNames[] = {u"edition", u"version", u"build", u"installer address",
+                                           u"news"};
+
+std::u16string Quoted(std::u16string_view text) {
+  return u"\"" + std::u16string(text) + u"\"";
+}
+
+[[noreturn]] void Refuse(std::u16string message) {
+  throw PublishError{std::move(message)};
+}
+
+bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view start) {
+  return text.size() >= start.size() &&
+         EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
+}
+
+bool IsWebAddress(std::u16string_view text) {
+  for (std::u16string_view scheme : {u"http://", u"https://"}) {
+    if (StartsWithIgnoringCase(text, scheme) && text.size() > scheme.size()) return true;
+  }
+  return false;
+}
+
+// Stands in for the updater's user interface while the tool reads as the updater does: the
+// messages that the updater would show are kept instead of shown.
+class MessageRecorder final : public Ui {
+ public:
+  MessageRecorder() : previous_(UseUi(this)) {}
+  ~MessageRecorder() override { UseUi(previous_); }
+  std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
+    throw std::logic_error("no window to show " + layout.name + " in");
+  }
+  std::unique_ptr<SaveDialog> NewSaveDialog() override {
+    throw std::logic_error("no Save dialog in the maker's tool");
+  }
+  MsgBoxResult MsgBox(const std::u16string& prompt, int, const std::u16string& title) override {
+    messages.push_back(title + u": " + JReplace(prompt, u"\n", u" ", 0, 0, 0, true));
+    return MsgBoxResult::kOk;
+  }
+  void DoEvents() override {}
+  [[noreturn]] void EndProgram() override { throw std::logic_error("the updater would end here"); }
+
+  std::vector<std::u16string> messages;
+
+ private:
+  Ui* previous_;
+};
+
+struct Reading {
+  UpdateInfo info;
+  std::vector<std::u16string> messages;
+};
+
+Reading Read(const std::u16string& text) {
+  MessageRecorder recorder;
+  UpdateInfo info = ReadUpdateInfo(text);
+  return {std::move(info), std::move(recorder.messages)};
+}
+
+// Why the updater shows error 300 after this reading; empty when it shows the result.
+std::u16string Why300(const std::u16string& text, const UpdateInfo& info) {
+  if (info.outcome == UpdateInfoOutcome::kFieldsComplete) return {};
+  if (TrimBlanks(text).empty()) return u"the text is empty";
+  if (!info.fieldsTaken) {
+    return u"the text begins with \"<head>\": the updater takes it for a web page";
+  }
+  const std::u16string* fields[] = {&info.edition, &info.version, &info.build, &info.downloadUrl,
+                                    &info.news};
+  std::size_t i = 0;
+  while (i + 1 < std::size(fields) && !TrimBlanks(*fields[i]).empty()) ++i;
+  return u"the " + std::u16string(kFieldNames[i]) + u" field is empty, blank or missing";
+}
+
+void CheckVersion(const std::u16string& version) {
+  // Read with "." as the decimal separator. Where the user's locale has ",", the strict
+  // conversion takes the "." of a version written as it is shown here for a group separator:
+  // the value changes, but neither its acceptance nor whether it is 0.
+  ScopedDecimalSeparator point(u'.');
+  double value = 0;
+  if (!ResumeNext([&] { value = StrictNumber(version); }) || value == 0) {
+    Refuse(u"the version " + Quoted(version) +
+           u" is not a plain number other than 0, such as 3.2: the updater never offers it");
+  }
+  const std::u16string shown = NumberToText(LeadingNumber(version));
+  if (shown != version) {
+    Refuse(u"the version " + Quoted(version) + u" is shown and compared as " + shown +
+           u"; write it that way");
+  }
+}
+
+// The comparison reads a build in three parts, each as a 16-bit number, and takes one beyond
+// that as 0.
+void CheckBuild(std::u16string_view build) {
+  if (!BuildPartsFit(build)) {
+    Refuse(u"a part of the build " + Quoted(build) +
+           u" reads beyond -32768 to 32767: the updater takes it as 0");
+  }
+}
+
+struct Download {
+  std::u16string failure;  // why the user's download would not work; empty when it would
+  std::int64_t received = 0;
+  std::string sha256;
+};
+
+// Takes the installer as the download window does: the request, the Content-Length as the
+// window reads it, then the body in requests of kChunkSize bytes.
+Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
+  Download d;
+  Inet inet(Globals().transferSettings);
+  if (!ResumeNext([&] { inet.Execute(address, u"GET"); })) {
+    d.failure = u"the address cannot be requested";
+    return d;
+  }
+  while (inet.StillExecuting()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const std::u16string lengthText = inet.GetHeader(u"Content-Length");
+  const std::u16string type = inet.GetHeader(u"Content-Type");
+  if (lengthText.empty()) {
+    // Without the header the download stops at once; a byte of the body tells whether a
+    // response came at all.
+    try {
+      inet.GetChunk(1);
+      out << "  response: arrived, Content-Type " << ToNarrow(type.empty() ? u"(none)" : type)
+          << "\n  Content-Length: missing\n";
+      d.failure = u"the response has no Content-Length, and every download stops at once";
+    } catch (const Failure& failure) {
+      out << "  response: none (" << failure.what() << ")\n";
+      d.failure = u"the installer address gives no response";
+    }
+    return d;
+  }
+  out << "  response: arrived, Content-Type " << ToNarrow(type.empty() ? u"(none)" : type)
+      << "\n  Content-Length: " << ToNarrow(lengthText);
+  std::int32_t size = 0;
+  try {
+    size = ContentLengthValue(lengthText);
+  } catch (const Failure&) {
+    out << " (not a whole number within 32 bits)\n";
+    d.failure = u"the Content-Length is unusable, and every download stops at once";
+    return d;
+  }
+  out << " (" << ToNarrow(SizeText(size)) << ")\n";
+  Sha256 hash;
+  try {
+    for (std::int32_t remaining = size; remaining > 0;) {
+      const std::int32_t asked = std::min(remaining, kChunkSize);
+      const std::vector<std::uint8_t> chunk = inet.GetChunk(asked);
+      hash.Update(chunk.data(), chunk.size());
+      d.received += asked;
+      remaining -= asked;
+    }
+  } catch (const Failure& failure) {
+    out << "  received: " << d.received << " of " << size << " bytes, then " << failure.what()
+        << "\n";
+    d.failure = u"the download stops part way";
+    return d;
+  }
+  d.sha256 = hash.HexDigest();
+  out << "  received: " << d.received << " bytes, SHA-256 " << d.sha256 << "\n";
+  if (size == 0) d.failure = u"the Content-Length is 0: the download gives an empty file";
+  if (StartsWithIgnoringCase(type, u"text/html")) {
+    d.failure = u"the address serves a web page, which the updater would save as the installer";
+  }
+  return d;
+}
+
+// Prints what the update window shows after reading `text`; returns why the user is offered
+// no download, or nothing when the Download button shows.
+std::u16string ReportOutcome(const std::u16string& text, const UpdateInfo& info,
+                             std::ostream& out) {
+  const std::u16string why = Why300(text, info);
+  if (!why.empty()) {
+    out << "outcome: error 300, because " << ToNarrow(why) << "\n";
+    return u"the updater shows error 300";
+  }
+  const AppGlobals& g = Globals();
+  const ReleaseOutcome outcome =
+      DecideRelease(g.InstalledVersion, g.InstalledBuild, info.version, info.build);
+  const auto indented = [](const std::u16string& lines) {
+    return ToNarrow(JReplace(lines, u"\r\n", u"\n  ", 0, 0, 0, true));
+  };
+  out << "outcome: "
+      << (outcome == ReleaseOutcome::kNothingNewer ? "no Download button" : "Download button")
+      << "; the window shows\n  "
+      << indented(ResultLines(outcome, g.ProductName, info.edition, info.version, info.build))
+      << "\nnews:\n  " << indented(NewsText(info.news)) << "\n";
+  return outcome == ReleaseOutcome::kNothingNewer ? u"nothing newer is offered" : u"";
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::u16string& path, const std::u16string& what) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  if (!in.is_open() || in.bad()) {
+    throw PublishError{u"cannot read " + what + u" " + Quoted(path), 2};
+  }
+  return bytes;
+}
+
+std::u16string NewsField(std::u16string fileText) {
+  if (!fileText.empty() && fileText.back() == u'\n') fileText.pop_back();
+  if (!fileText.empty() && fileText.back() == u'\r') fileText.pop_back();
+  std::u16string news;
+  for (std::size_t i = 0; i < fileText.size(); ++i) {
+    const char16_t c = fileText[i];
+    if (c != u'\r' && c != u'\n') {
+      news += c;
+      continue;
+    }
+    if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
+    news += kNewsLineBreak;
+  }
+  return news;
+}
+
+std::u16string MakeUpdateText(const Release& release) {
+  const std::u16string* given[] = {&release.edition, &release.version, &release.build, &release.url,
+                                   &release.news};
+  for (std::size_t i = 0; i < std::size(given); ++i) {
+    const std::u16string name = kFieldNames[i];
+    if (TrimBlanks(*given[i]).empty()) Refuse(u"the " + name + u" is empty or blank");
+    if (given[i]->find(u'#') != std::u16string::npos) {
+      Refuse(u"the " + name + u" contains \"#\", which the updater takes for the next field");
+    }
+  }
+  CheckVersion(release.version);
+  CheckBuild(release.build);
+  if (!IsWebAddress(release.url)) {
+    Refuse(u"the installer address " + Quoted(release.url) + u" is not an http or https address");
+  }
+  std::u16string text = release.edition;
+  for (std::size_t i = 1; i < std::size(given); ++i) text += u"#" + *given[i];
+
+  // Whatever else the updater would take otherwise shows when it reads the text back.
+  const Reading reading = Read(text);
+  const std::u16string why = Why300(text, reading.info);
+  if (!why.empty()) Refuse(why);
+  const UpdateInfo& info = reading.info;
+  const std::u16string* read[] = {&info.edition, &info.version, &info.build, &info.downloadUrl,
+                                  &info.news};
+  for (std::size_t i = 0; i < std::size(given); ++i) {
+    if (*read[i] != *given[i]) {
+      Refuse(u"the updater would read the " + std::u16string(kFieldNames[i]) + u" as " +
+             Quoted(*read[i]) + u" (blanks at the ends of the text are trimmed)");
+    }
+  }
+  return text;
+}
+
+int Check(const std::u16string& source, const std::u16string& installed,
+          const std::u16string& localFile, std::ostream& out) {
+  if (std::count(installed.begin(), installed.end(), u'*') != 1) {
+    throw PublishError{u"--installed takes VERSION*BUILD, such as 3.1*0101000", 2};
+  }
+  std::string localSha;
+  std::size_t localSize = 0;
+  if (!localFile.empty()) {
+    const std::string bytes = ReadFileBytes(localFile, u"the file");
+    Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    localSha = hash.HexDigest();
+    localSize = bytes.size();
+  }
+  // The record as the updater's start-up fills it from a command line with this installed
+  // version and build.
+  AppGlobals& g = Globals();
+  g.CommandLine = u"larkspan-publish*" + installed + u"*" + source;
+  InitGlobals();
+
+  std::u16string text;
+  if (IsWebAddress(source)) {
+    Inet inet(g.transferSettings);
+    try {
+      text = inet.OpenURL(source);
+    } catch (const Failure& failure) {
+      out << "update information: " << ToNarrow(source) << "\n  fetch failed: " << failure.what()
+          << "\nresult: the updater ends the check without a word and offers nothing (exit 1)\n";
+      return 1;
+    }
+  } else {
+    text = ToWide(ReadFileBytes(source, u"the update information"));
+  }
+  out << "update information: " << ToNarrow(source) << " (" << text.size() << " characters)\n";
+  const Reading reading = Read(text);
+  const UpdateInfo& info = reading.info;
+  if (info.fieldsTaken) {
+    out << "  edition " << ToNarrow(Quoted(info.edition)) << ", version "
+        << ToNarrow(Quoted(info.version)) << ", build " << ToNarrow(Quoted(info.build)) << "\n";
+  }
+  for (const std::u16string& message : reading.messages) {
+    out << "  the updater would show the message " << ToNarrow(Quoted(message)) << "\n";
+  }
+  out << "installed: version " << ToNarrow(g.InstalledVersion) << ", build "
+      << ToNarrow(g.InstalledBuild) << "\n";
+
+  std::u16string verdict = ReportOutcome(text, info, out);
+  // The updater keeps the installer address even when another field is empty: it is checked
+  // whenever there is one.
+  const std::u16string address = TrimBlanks(info.downloadUrl);
+  if (info.fieldsTaken && !address.empty()) {
+    out << "installer: " << ToNarrow(address) << "\n";
+    const Download download = DownloadInstaller(address, out);
+    if (verdict.empty()) verdict = download.failure;
+    if (!localFile.empty() && download.failure.empty()) {
+      const bool equal = localSha == download.sha256;
+      out << "  local file: " << ToNarrow(localFile) << ", " << localSize << " bytes, SHA-256 "
+          << localSha << (equal ? ": the same bytes\n" : ": different bytes\n");
+      if (!equal && verdict.empty()) verdict = u"the served installer is not the local file";
+    }
+  }
+  const std::string user = "a user with version " + ToNarrow(g.InstalledVersion) + " build " +
+                           ToNarrow(g.InstalledBuild);
+  if (verdict.empty()) {
+    out << "result: " << user << " gets a working download of the installer (exit 0)\n";
+    return 0;
+  }
+  out << "result: " << user << " gets no working download: " << ToNarrow(verdict) << " (exit 1)\n";
+  return 1;
+}
+
+}  // namespace larkspan::publish

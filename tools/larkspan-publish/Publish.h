@@ -1,0 +1,43 @@
+#pragma once
+// The two commands of larkspan-publish, the maker's tool: write the update-information text of
+// a release, and check what a user's updater would do with a published one.
+#include <iosfwd>
+#include <string>
+
+namespace larkspan::publish {
+
+// One release as the maker describes it; the news with its line breaks written as the marker.
+struct Release {
+  std::u16string edition, version, build, url, news;
+};
+
+// A refusal (status 1), or the reason why a command cannot run at all (status 2): one line for
+// the maker, and the tool's exit status.
+struct PublishError {
+  std::u16string message;
+  int status = 1;
+};
+
+// The bytes of the file at `path`; PublishError (status 2) naming it as `what` when unreadable.
+std::string ReadFileBytes(const std::u16string& path, const std::u16string& what);
+
+// A news file's text as the news field: line breaks (CR LF, LF or CR) written as the marker.
+// The line break that ends the file's last line is not part of the news.
+std::u16string NewsField(std::u16string fileText);
+
+// The update-information text of `release`: its five fields joined with "#". Throws
+// PublishError when a user's updater would misread the text: a "#" in a field, a blank field,
+// a version that is not a plain number other than 0, a build part beyond 16 bits, an address
+// that is not http or https, a text that reads as a web page, a field that reads back otherwise.
+std::u16string MakeUpdateText(const Release& release);
+
+// Reads the update information at `source` (an http or https address; anything else is a file)
+// the way the updater reads it, decides as the updater decides for a user with `installed`
+// ("VERSION*BUILD"), downloads the installer as the updater does and, when `localFile` is not
+// empty, compares the served bytes with that file. Writes the report to `out` and returns 0
+// when that user would get a working download of the installer (of that file), 1 otherwise.
+// Throws PublishError when it cannot check at all. The language table must be loaded.
+int Check(const std::u16string& source, const std::u16string& installed,
+          const std::u16string& localFile, std::ostream& out);
+
+}  // namespace larkspan::publish
