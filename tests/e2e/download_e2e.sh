@@ -25,7 +25,7 @@ area_flat "$SHOTS/update-window.png" $NEWS_BOX && fail "no news after the check"
 click_at "$update" 400 32 # Download
 down=$(wait_window "Download Manager [0-9]")
 send "$(wait_window Save)" key Return               # the name offered on the desktop
-send "$(wait_window "Download Manager\$")" key Escape # the question: No
+send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
 dialog=$(wait_window Save)
 send "$dialog" key ctrl+a
 send "$dialog" type --delay 5 "$SAVED"
