@@ -14,6 +14,7 @@ packages=(
   dpkg-dev file
   curl
   openssl
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test. Then the unit and behaviour
-# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and a
-# replay of every fuzz corpus (build-fuzz/, clang++).
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), a replay
+# of every fuzz corpus (build-fuzz/, clang++), the Debian package's check, and the Windows
+# build with its tests under Wine (build-win/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -32,3 +33,17 @@ said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app/larkspan" 2>&1
 for f in larkspan-reg Lang/English.lng assets/update_icon.png; do
   [ -s "$app/$f" ] || { echo "$deb: no $f beside the program" >&2; exit 1; }
 done
+
+# The Windows build, cross-compiled with mingw-w64 (build-win/), and its tests under Wine in a
+# private prefix inside that folder: only DLLs that Windows ships may be imported.
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build build-win
+for exe in build-win/tests/*.exe; do
+  x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'
+done | tr 'a-z' 'A-Z' | sort -u | while read -r dll; do
+  case "$dll" in
+    ADVAPI32.DLL | KERNEL32.DLL | SHELL32.DLL | USER32.DLL | WININET.DLL | WS2_32.DLL | MSVCRT.DLL) ;;
+    *) echo "build-win: $dll is not a DLL that Windows ships" >&2 && exit 1 ;;
+  esac
+done
+ctest --test-dir build-win --output-on-failure -j2

@@ -9,10 +9,12 @@ namespace larkspan {
 
 void ShellOpen(const std::u16string& file, const std::u16string& parameters);
 
-// Starts a program with these arguments (argv[0] is its name) and returns at once.
+// Hands the file over and returns at once. It gets the platform's call as text: on Linux
+// xdg-open's argv (argv[0] its name); on Windows "ShellExecuteW", the verb ("" or "open"),
+// the file and the parameters, in UTF-8.
 using ShellLauncher = std::function<void(const std::vector<std::string>& argv)>;
 // Replaces the launcher (for tests); returns the previous one. An empty launcher restores the
-// default, which starts xdg-open from PATH, detached, leaving no zombie behind.
+// default: xdg-open from PATH, detached, leaving no zombie behind; ShellExecuteW on Windows.
 ShellLauncher SetShellLauncher(ShellLauncher launcher);
 
 }  // namespace larkspan

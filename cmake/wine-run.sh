@@ -1,0 +1,55 @@
+#!/bin/sh
+# Runs Windows programs under Wine in a private prefix:
+#   wine-run.sh --prefix <folder> <program.exe> [arguments...]
+#   wine-run.sh --prefix <folder> --start     (before a test run)
+#   wine-run.sh --prefix <folder> --stop      (after it)
+# --start gives the prefix a display of its own (Xvfb) and a wine server that stays until
+# --stop, so that every program in between shares them and windows can show. Without it a
+# program runs without a display; the first run sets the prefix up (about 15 s).
+set -eu
+[ "${1:-}" = --prefix ] && [ $# -ge 3 ] || {
+  echo "usage: $0 --prefix <folder> (<program> [args] | --start | --stop)" >&2
+  exit 2
+}
+WINEPREFIX=$2
+shift 2
+export WINEPREFIX WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+server=/usr/lib/wine/wineserver
+mkdir -p "$WINEPREFIX"
+[ -s "$WINEPREFIX/.display" ] && DISPLAY=$(cat "$WINEPREFIX/.display") && export DISPLAY
+
+case "$1" in
+  --start)
+    rm -f "$WINEPREFIX/.display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WINEPREFIX/.display-number" \
+      >/dev/null 2>&1 &
+    echo $! >"$WINEPREFIX/.xvfb-pid"
+    until [ -s "$WINEPREFIX/.display-number" ]; do sleep 0.1; done
+    DISPLAY=:$(cat "$WINEPREFIX/.display-number")
+    export DISPLAY
+    # The set-up goes on in the background after wineboot returns: wait for all of it. Then
+    # start the server and Wine's own services for the run here, with their output going
+    # nowhere; started by the first test instead, they would hold its output open, and CTest
+    # would wait for it until the time-out.
+    { "$wine" wineboot --init && "$server" -w && "$server" -p && "$wine" wineboot; } \
+      >/dev/null 2>&1
+    echo "$DISPLAY" >"$WINEPREFIX/.display"
+    exit 0
+    ;;
+  --stop)
+    "$server" -k 2>/dev/null || true
+    [ -s "$WINEPREFIX/.xvfb-pid" ] && kill "$(cat "$WINEPREFIX/.xvfb-pid")" 2>/dev/null || true
+    rm -f "$WINEPREFIX/.display" "$WINEPREFIX/.display-number" "$WINEPREFIX/.xvfb-pid"
+    exit 0
+    ;;
+esac
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # Programs started together wait for one set-up of the prefix.
+  (
+    flock 9
+    [ -f "$WINEPREFIX/system.reg" ] || { "$wine" wineboot --init && "$server" -w; } >/dev/null 2>&1
+  ) 9>"$WINEPREFIX/.setup-lock"
+fi
+exec "$wine" "$@"

@@ -1,0 +1,106 @@
+// The Windows path, file, code-page, shell and event services.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "base/Failure.h"
+#include "os/CodePage.h"
+#include "os/Paths.h"
+#include "os/Shell.h"
+#include "os/TargetFile.h"
+#include "ui/win32/Win32Services.h"
+
+namespace larkspan {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OsServicesTest, TextsMeetTheAnsiCodePageWithQuestionMarks) {
+  ASSERT_EQ(GetACP(), 1252u) << "the cases below are of the Western code page";
+  EXPECT_EQ(ToWide("Fran\347ais \200"), u"Fran\u00e7ais \u20ac");
+  EXPECT_EQ(ToNarrow(u"Fran\u00e7ais \u20ac"), "Fran\347ais \200");
+  // No look-alike "a"; a character beyond 16 bits is two units, and two marks.
+  EXPECT_EQ(ToNarrow(u"\u0101 \u4e2d \U0001F600"), "? ? ??");
+}
+
+TEST(OsServicesTest, FoldersComeFromTheModuleAndTheProfile) {
+  const fs::path folder = ProgramFolder();
+  EXPECT_TRUE(CheckPathExist((folder / L"win32_OsServices_test.exe").u16string()));
+  EXPECT_FALSE(CheckPathExist((folder / L"missing.exe").u16string()));
+  EXPECT_FALSE(CheckPathExist(u""));
+  SetEnvironmentVariableW(L"USERPROFILE", L"C:\\Users\\Zo\u00eb \u4e2d");
+  EXPECT_EQ(UserDesktopFolder(), u"C:\\Users\\Zo\u00eb \u4e2d\\Desktop\\");
+}
+
+TEST(OsServicesTest, TargetFileIsReplacedAndWrittenThrough) {
+  const fs::path folder = fs::temp_directory_path() / L"larkspan \u4e2d";
+  fs::create_directories(folder);
+  const fs::path path = folder / L"setup.exe";
+  std::ofstream(folder / L"setup.exe") << "an older and longer file";
+  TargetFile file;
+  file.Open(path);
+  file.Append(reinterpret_cast<const std::uint8_t*>("abc"), 3);
+  file.Append(reinterpret_cast<const std::uint8_t*>("de"), 2);
+  std::ifstream written(folder / L"setup.exe", std::ios::binary);  // before the close
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abcde");
+  file.Close();
+  EXPECT_FALSE(file.IsOpen());
+  try {
+    file.Open(folder / L"missing" / L"setup.exe");
+    ADD_FAILURE() << "opened a file in a missing folder";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.Code(), kPathNotFound);
+  }
+  written.close();
+  fs::remove_all(folder);
+}
+
+TEST(OsServicesTest, ShellOpensWithTheVerbOnlyWhenThereAreParameters) {
+  std::vector<std::string> call;
+  SetShellLauncher([&](const std::vector<std::string>& argv) { call = argv; });
+  ShellOpen(u"C:\\Zo\u00eb\\setup.exe", u"");
+  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "", "C:\\Zo\xc3\xab\\setup.exe", ""}));
+  ShellOpen(u"C:\\setup.exe", u"/S");
+  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "open", "C:\\setup.exe", "/S"}));
+  SetShellLauncher(nullptr);
+}
+
+TEST(OsServicesTest, MessageBoxShowsItsTitleAndAnswersYes) {
+  std::thread user([] {  // answers as a user would: Yes, when the box offers it
+    for (int i = 0; i < 500; ++i, Sleep(10)) {
+      if (HWND box = FindWindowW(L"#32770", L"Larkspan test"); box && IsWindowVisible(box)) {
+        PostMessageW(box, WM_COMMAND, GetDlgItem(box, IDYES) ? IDYES : IDCANCEL, 0);
+        return;
+      }
+    }
+  });
+  EXPECT_EQ(Win32MsgBox(u"Download?", kMsgYesNo | kMsgInformation, u"Larkspan test"),
+            MsgBoxResult::kYes);
+  user.join();
+}
+
+TEST(OsServicesTest, DoEventsDispatchesWhatIsPending) {
+  static int received = 0;
+  WNDCLASSW type{};
+  type.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+    if (message == WM_APP) received += static_cast<int>(w);
+    return DefWindowProcW(window, message, w, l);
+  };
+  type.lpszClassName = L"LarkspanPumpTest";
+  RegisterClassW(&type);
+  HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, WM_APP, 2, 0);
+  PostMessageW(window, WM_APP, 3, 0);
+  Win32DoEvents();
+  EXPECT_EQ(received, 5);
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace larkspan

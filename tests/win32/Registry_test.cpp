@@ -1,0 +1,70 @@
+// The registry class on the system's own registry, checked against reg.exe from both sides.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "settings/AdvancedRegistryCM.h"
+
+namespace larkspan {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr char16_t kKey[] = u"HKEY_CURRENT_USER\\Software\\Quillmere\\Larkspan Test";
+constexpr wchar_t kRegKey[] = L"\"HKCU\\Software\\Quillmere\\Larkspan Test\"";
+
+// Runs reg.exe with these arguments; returns what it printed.
+std::string Reg(const std::wstring& arguments) {
+  std::FILE* pipe = _wpopen((L"reg.exe " + arguments + L" 2>nul").c_str(), L"r");
+  std::string output;
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) {
+    output.push_back(static_cast<char>(c));
+  }
+  if (pipe != nullptr) _pclose(pipe);
+  return output;
+}
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Reg(L"delete "s + kRegKey + L" /f"); }
+  AdvancedRegistryCM registry;  // the user's registry, as the program opens it
+};
+
+TEST_F(RegistryTest, ReadsWhatRegExeWrote) {
+  EXPECT_EQ(registry.GetStringValue(kKey, u"Default Language"), u"Error");
+  Reg(L"add "s + kRegKey + L" /v \"Default Language\" /d Fran\u00e7ais.lng /f");
+  EXPECT_EQ(registry.GetStringValue(kKey, u"default language"), u"Fran\u00e7ais.lng");
+  EXPECT_TRUE(registry.KeyValueExist(kKey, u"DEFAULT LANGUAGE"));
+  EXPECT_EQ(registry.GetStringValue(kKey, u"Other"), u"Error");
+}
+
+TEST_F(RegistryTest, RegExeSeesWhatTheClassWrote) {
+  ASSERT_TRUE(registry.CreateKey(kKey + u"\\Sub"s));
+  ASSERT_TRUE(registry.SetStringValue(kKey, u"Default Language", u"Deutsch.lng"));
+  const std::string listing = Reg(L"query "s + kRegKey);
+  EXPECT_NE(listing.find("Default Language    REG_SZ    Deutsch.lng"), std::string::npos)
+      << listing;
+  EXPECT_NE(listing.find("Larkspan Test\\Sub"), std::string::npos) << listing;
+  EXPECT_FALSE(registry.DeleteKey(kKey));  // it still has a subkey
+  EXPECT_TRUE(registry.DeleteKey(kKey + u"\\Sub"s));
+  EXPECT_TRUE(registry.DeleteKey(kKey));
+  EXPECT_EQ(Reg(L"query "s + kRegKey).find("Deutsch.lng"), std::string::npos);
+}
+
+TEST_F(RegistryTest, ValuesOnlyUpTo254CharactersReadBack) {
+  ASSERT_TRUE(registry.CreateKey(kKey));
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"", u""},
+      {std::u16string(254, u'x'), std::u16string(254, u'x')},
+      {std::u16string(255, u'x'), u"Error"},
+      {u"  lead", u"lead\0"s},  // leading blanks are trimmed before the cut
+  };
+  for (const auto& [stored, read] : cases) {
+    ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
+    EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << stored.size();
+  }
+}
+
+}  // namespace
+}  // namespace larkspan
