@@ -9,9 +9,9 @@ namespace larkspan {
 
 void ShellOpen(const std::u16string& file, const std::u16string& parameters);
 
-// Hands the file over and returns at once. It gets the platform's call as text: on Linux
-// xdg-open's argv (argv[0] its name); on Windows "ShellExecuteW", the verb ("" or "open"),
-// the file and the parameters, in UTF-8.
+// Hands the file over and returns at once. It gets the platform's call as text, the file or
+// address always second: on Linux xdg-open's argv (argv[0] its name); on Windows
+// "ShellExecuteW", the file, the verb ("" or "open") and the parameters, in UTF-8.
 using ShellLauncher = std::function<void(const std::vector<std::string>& argv)>;
 // Replaces the launcher (for tests); returns the previous one. An empty launcher restores the
 // default: xdg-open from PATH, detached, leaving no zombie behind; ShellExecuteW on Windows.

@@ -52,7 +52,7 @@ class AppTest : public ::testing::Test {
     FillLanguage();
     g.transferSettings.requestTimeoutSeconds = 2;
     previousLauncher_ =
-        SetShellLauncher([this](const auto& argv) { opened.push_back(argv.back()); });
+        SetShellLauncher([this](const auto& argv) { opened.push_back(argv.at(1)); });
     folder = std::filesystem::temp_directory_path() /
              ("larkspan-app-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);

@@ -63,9 +63,9 @@ TEST(OsServicesTest, ShellOpensWithTheVerbOnlyWhenThereAreParameters) {
   std::vector<std::string> call;
   SetShellLauncher([&](const std::vector<std::string>& argv) { call = argv; });
   ShellOpen(u"C:\\Zo\u00eb\\setup.exe", u"");
-  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "", "C:\\Zo\xc3\xab\\setup.exe", ""}));
+  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\Zo\xc3\xab\\setup.exe", "", ""}));
   ShellOpen(u"C:\\setup.exe", u"/S");
-  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "open", "C:\\setup.exe", "/S"}));
+  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\setup.exe", "open", "/S"}));
   SetShellLauncher(nullptr);
 }
 

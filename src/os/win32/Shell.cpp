@@ -34,7 +34,7 @@ void ShellOpen(const std::u16string& file, const std::u16string& parameters) {
     return;
   }
   try {
-    launcher({"ShellExecuteW", ToUtf8(verb), ToUtf8(file), ToUtf8(parameters)});
+    launcher({"ShellExecuteW", ToUtf8(file), ToUtf8(verb), ToUtf8(parameters)});
   } catch (const Failure&) {
   }
 }
