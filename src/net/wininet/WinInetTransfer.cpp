@@ -126,6 +126,7 @@ void WinInetTransfer::Run(const HttpAddress& address, bool headOnly, std::chrono
   }
   if (Send(handle)) {
     if (headOnly) {
+      PublishHead();
       Finish(TransferError::kNone);
     } else {
       ReadBody(handle);
@@ -161,15 +162,26 @@ bool WinInetTransfer::Send(HINTERNET request) {
     std::lock_guard lock(mutex_);
     headers_ = head.Headers();
     length_ = length;
+  }
+  return true;
+}
+
+void WinInetTransfer::PublishHead() {
+  {
+    std::lock_guard lock(mutex_);
     headersDone_ = true;
   }
   changed_.notify_all();
-  return true;
 }
 
 void WinInetTransfer::ReadBody(HINTERNET request) {
   std::vector<std::uint8_t> block(kReadBlock);
   std::uint64_t received = 0;
+  // WinINet takes a head that a broken connection cut short for a whole one: it drops the
+  // unfinished line and reports the rest. The head counts as in only once the body has begun
+  // or ended as announced, so that a connection that breaks before then fails the request
+  // itself, as it does wherever the head's end is seen.
+  bool published = false;
   while (WaitForRoom()) {
     DWORD available = 0;
     DWORD got = 0;
@@ -184,8 +196,13 @@ void WinInetTransfer::ReadBody(HINTERNET request) {
     // WinINet ends a body quietly when the connection closes; the length tells a short one.
     if (got == 0) {
       const bool shortBody = length_ && received < *length_;
+      if (!shortBody && !published) PublishHead();
       return Finish(shortBody ? TransferError::kBroken : TransferError::kNone,
                     shortBody ? "the body ended early" : "");
+    }
+    if (!published) {
+      PublishHead();
+      published = true;
     }
     received += got;
     if (received > maxBody_) return Finish(TransferError::kTooLarge);

@@ -66,8 +66,11 @@ class WinInetTransfer {
   void StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address, bool headOnly,
                    std::chrono::seconds timeout);
   void Run(const HttpAddress& address, bool headOnly, std::chrono::seconds timeout);
-  // Sends the request on the worker; false (with the request finished) when it failed.
+  // Sends the request on the worker and reads its head; false (with the request finished)
+  // when it failed.
   bool Send(HINTERNET request);
+  // Lets the reader see the head: StillExecuting turns false.
+  void PublishHead();
   void ReadBody(HINTERNET request);
   bool WaitForRoom();  // false once cancelled
   HINTERNET TakeRequest();
