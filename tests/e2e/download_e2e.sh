@@ -22,7 +22,7 @@ wait_for 20 "the Download button after the check" offered
 settled_shot "$update" "$SHOTS/update-window.png"
 area_flat "$SHOTS/update-window.png" $NEWS_BOX && fail "no news after the check"
 
-click_at "$update" 400 32 # Download
+click_at "$update" $DOWNLOAD_AT
 down=$(wait_window "Download Manager [0-9]")
 send "$(wait_window Save)" key Return               # the name offered on the desktop
 send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
@@ -49,10 +49,10 @@ near "$filled" 1 0.01 || fail "progress bar $filled full at the end"
 cmp "$SAVED" "$WORK/served.exe" || fail "the saved file differs from the served installer"
 [ "$(cat "$HOME/Desktop/VantrelSetup.exe")" = kept ] || fail "No did not keep the desktop file"
 
-click_at "$down" 300 159 # Run File, in the place of Cancel
+click_at "$down" $RUN_FILE_AT
 wait_for 10 "Run File calls xdg-open" test -s "$WORK/xdg-open.log"
 [ "$(cat "$WORK/xdg-open.log")" = "$SAVED" ] || fail "xdg-open got $(cat "$WORK/xdg-open.log")"
-click_at "$down" 180 159 # Close, in the place of Stop
+click_at "$down" $CLOSE_AT
 wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
 shown "Update Manager" || fail "the update window went with it"
 click_at "$update" $CANCEL_AT

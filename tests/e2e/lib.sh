@@ -15,6 +15,7 @@ if [ -z "${LARKSPAN_E2E_ISOLATED:-}" ]; then
 fi
 
 BIN="${LARKSPAN_BINARY_DIR:?set by CTest}/bin"
+DEMO_SERVER="$BIN/larkspan-demo-server"
 # The demo server stands where the build's addresses point: the maker's and the product's sites
 # must both be on this machine, on one port. A build for a real site skips these tests.
 site_port() {
@@ -37,36 +38,8 @@ printf '#!/bin/sh\necho "$*" >>"%s/xdg-open.log"\n' "$WORK" >"$WORK/stubs/xdg-op
 chmod +x "$WORK/stubs/xdg-open"
 export PATH="$WORK/stubs:$PATH"
 
-# Client-pixel places in the update window that the tests read (areas WxH+X+Y) or click (X Y).
-DOWNLOAD_BUTTON=105x41+348+12 # inside the Download button
-NEWS_BOX=410x160+20+74        # inside the news box, left of its scroll bar
-CANCEL_AT="232 472"
-
-pids=()
-cleanup() {
-  local rc=$?
-  kill "${pids[@]}" 2>/dev/null && sleep 0.5 # time to end on request, then no more asking
-  kill -KILL "${pids[@]}" 2>/dev/null || true
-  if [ "$rc" -eq 0 ]; then rm -rf "$WORK"; else echo "e2e: kept $WORK for a look" >&2; fi
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$SHOTS/failure-$(basename "$0" .sh).png" 2>/dev/null || true
-  tail -n 20 "$WORK"/*.log >&2 2>/dev/null || true
-  exit 1
-}
-
-# Polls "$@" every 0.1 s until it succeeds; fails the test after $1 seconds with $2.
-wait_for() {
-  local limit=$1 what=$2 deadline=$((SECONDS + $1))
-  shift 2
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || fail "$what: not within $limit s"
-    sleep 0.1
-  done
-}
+# shellcheck source=tests/e2e/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/helpers.sh"
 
 start_display() {
   if [ "$LARKSPAN_E2E_ISOLATED" = yes ]; then # a new namespace's loopback is down: raise it
@@ -81,83 +54,8 @@ start_display() {
   export DISPLAY=":$n"
 }
 
-# Without a namespace of its own the test shares the port with the machine: wait until it is free.
-port_free() { ! curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$PORT/"; }
-
-start_demo() {
-  wait_for 60 "port $PORT free" port_free
-  "$BIN/larkspan-demo-server" --port "$PORT" "$@" >"$WORK/demo.log" 2>&1 &
-  pids+=($!)
-  wait_for 10 "the demo server listening" grep -q listening "$WORK/demo.log"
-}
-
 start_updater() {
   "$BIN/larkspan" "$@" >"$WORK/larkspan.log" 2>&1 &
   UPDATER=$! && pids+=($!)
 }
 
-updater_running() { kill -0 "$UPDATER" 2>/dev/null; }
-
-# Waits for the program to end by itself; fails unless it ended with status 0.
-expect_clean_exit() {
-  wait_for 10 "$1" eval '! updater_running'
-  wait "$UPDATER" || fail "exit status $?"
-}
-
-window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-shown() { [ -n "$(window_id "$1")" ]; }
-# Prints the id of the visible window whose title matches $1, once there is one.
-wait_window() { wait_for 15 "a window named $1" shown "$1" && window_id "$1"; }
-
-# Clicks at client pixel ($2, $3) of window $1; without a window manager there is no frame.
-click_at() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  timeout 10 xdotool mousemove --sync $((X + $2)) $((Y + $3)) click 1 || fail "click at $2 $3"
-}
-
-# Focuses window $1 and sends it `xdotool key ...` or `xdotool type ...` ($2 and on).
-send() {
-  timeout 10 xdotool windowfocus --sync "$1" || fail "no focus for window $1"
-  xdotool "$2" --clearmodifiers "${@:3}"
-}
-
-# The window's client area only.
-shot() { import -window "$1" "$2"; }
-
-# True when area $2 of picture $1 is one flat colour, give or take.
-area_flat() {
-  convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:standard_deviation<0.005]' info: |
-    grep -q 1
-}
-
-# Number of text lines in area $2 of picture $1 on a light background: runs of pixel rows that
-# hold some dark pixel, separated by rows that hold none.
-text_lines() {
-  local height=${2#*x}
-  convert "$1" -crop "$2" +repage -colorspace Gray -threshold 70% -negate \
-    -scale "1x${height%%+*}!" -depth 16 txt:- |
-    awk -F'[(),]' 'NR > 1 { ink = ($3 + 0 > 0); if (ink && !before) n++; before = ink }
-                   END { print n + 0 }'
-}
-
-# Filled part (0..1) of the download window's progress bar in picture $1: the share of dark
-# pixels along the middle pixel row inside the bar, where the empty part is white.
-bar_filled() {
-  convert "$1" -crop 453x1+10+49 +repage -colorspace Gray -threshold 80% -format '%[fx:1-mean]' \
-    info:
-}
-
-# True when the numbers (or sums) $1 and $2 differ by less than $3.
-near() { awk "BEGIN { d = $1 - ($2); exit !(d < $3 && -d < $3) }"; }
-
-same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" = 0 ]; }
-
-# A shot of window $1 into $2 once two in a row are equal, so that it is not half-painted.
-settled_shot() {
-  for _ in {1..15}; do
-    shot "$1" "$WORK/before.png" && sleep 0.3 && shot "$1" "$2"
-    if same_pixels "$WORK/before.png" "$2"; then return 0; fi
-  done
-  fail "window $1 kept changing"
-}

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,6 +29,8 @@ struct Options {
   std::string scenario = "newer-version";
   std::size_t installerSize = 3u << 20;
   std::string writeInstaller;
+  std::string installerFile;  // its bytes are the installer, when given
+  std::string installerBytes;
 };
 
 constexpr const char* kScenarios[] = {
@@ -41,11 +44,13 @@ void PrintHelp() {
   std::printf(
       "larkspan-demo-server: a local update server for trying Larkspan.\n\n"
       "usage: larkspan-demo-server [--port N] [--rate BYTES_PER_SECOND] [--scenario NAME]\n"
-      "                            [--installer-size BYTES] [--write-installer FILE]\n\n"
+      "                            [--installer-size BYTES] [--write-installer FILE]\n"
+      "                            [--installer-file FILE]\n\n"
       "  --port N              port on 127.0.0.1 (default %d)\n"
       "  --rate N              send the installer at N bytes per second (default: unlimited)\n"
       "  --installer-size N    size of the installer in bytes (default 3145728)\n"
       "  --write-installer F   write the installer's bytes to F and exit\n"
+      "  --installer-file F    serve the bytes of F as the installer\n"
       "  --scenario NAME       what the server answers:\n"
       "      newer-version      a newer version is announced (default)\n"
       "      newer-build        the same version 3.1 with a newer build\n"
@@ -78,6 +83,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.installerSize = static_cast<std::size_t>(std::atoll(v));
     } else if (a == "--scenario" && (v = next())) {
       o.scenario = v;
+    } else if (a == "--installer-file" && (v = next())) {
+      o.installerFile = v;
     } else if (a == "--write-installer" && (v = next())) {
       o.writeInstaller = v;
     } else {
@@ -137,6 +144,12 @@ bool StallUntilStopped() {
   return false;
 }
 
+// The installer's bytes from `offset` on: the given file's, or the made-up sequence.
+void InstallerPiece(const Options& o, std::size_t offset, char* out, std::size_t count) {
+  if (o.installerFile.empty()) return FillInstallerBytes(offset, out, count);
+  std::memcpy(out, o.installerBytes.data() + offset, count);
+}
+
 void ServeInstaller(const Options& o, httplib::Response& res) {
   if (o.scenario == "404-page") {
     res.status = 404;
@@ -155,7 +168,7 @@ void ServeInstaller(const Options& o, httplib::Response& res) {
             return true;
           }
           std::string bytes(std::min(piece, size - offset), '\0');
-          FillInstallerBytes(offset, bytes.data(), bytes.size());
+          InstallerPiece(o, offset, bytes.data(), bytes.size());
           return sink.write(bytes.data(), bytes.size()) && pacer->Sent(bytes.size());
         });
     return;
@@ -167,7 +180,7 @@ void ServeInstaller(const Options& o, httplib::Response& res) {
         if (offset >= size / 2 && o.scenario == "stalled-body") return StallUntilStopped();
         if (offset >= size / 2 && o.scenario == "short-body") return false;
         std::string bytes(std::min(piece, length), '\0');
-        FillInstallerBytes(offset, bytes.data(), bytes.size());
+        InstallerPiece(o, offset, bytes.data(), bytes.size());
         return sink.write(bytes.data(), bytes.size()) && pacer->Sent(bytes.size());
       });
 }
@@ -177,6 +190,15 @@ void ServeInstaller(const Options& o, httplib::Response& res) {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) return 2;
+  if (!o.installerFile.empty()) {
+    std::ifstream in(o.installerFile, std::ios::binary);
+    o.installerBytes.assign(std::istreambuf_iterator<char>(in), {});
+    if (!in.good() && !in.eof()) {
+      std::fprintf(stderr, "larkspan-demo-server: cannot read %s\n", o.installerFile.c_str());
+      return 1;
+    }
+    o.installerSize = o.installerBytes.size();
+  }
   if (!o.writeInstaller.empty()) {
     std::ofstream out(o.writeInstaller, std::ios::binary);
     std::string bytes = larkspan::demo::InstallerBytes(0, o.installerSize);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The whole road of an update with larkspan.exe: the check offers the Download button, the
+# Save dialog takes a typed path, the installer arrives there byte for byte, and Run File
+# really runs it: the served installer is a small Windows program that leaves a mark. Close
+# returns to the update window, whose Cancel ends the program.
+# shellcheck source=tests/e2e/wine/lib.sh disable=SC2086
+source "$(dirname "$0")/lib.sh"
+
+SAVED="$WORK/chosen folder/VantrelSetup.exe"
+mkdir -p "$(dirname "$SAVED")"
+start_demo --installer-file "${LARKSPAN_MARKER:?set by CTest}"
+start_updater "Vantrel*3.1*0101000*$INFO_URL"
+
+update=$(wait_window "Update Manager")
+offered() { shot "$update" "$WORK/up.png" && ! area_flat "$WORK/up.png" $DOWNLOAD_BUTTON; }
+wait_for 30 "the Download button after the check" offered
+settled_shot "$update" "$SHOTS/windows-update-window.png"
+area_flat "$SHOTS/windows-update-window.png" $NEWS_BOX && fail "no news after the check"
+
+click_at "$update" $DOWNLOAD_AT
+down=$(wait_window "Download Manager [0-9]")
+dialog=$(wait_window "Save")
+send "$dialog" key End shift+Home BackSpace # the offered name goes
+send "$dialog" type --delay 20 "C:\\$WORK_C\\chosen folder\\VantrelSetup.exe"
+send "$dialog" key Return
+saved() { cmp -s "$SAVED" "$LARKSPAN_MARKER"; }
+wait_for 30 "the installer saved byte for byte" saved
+settled_shot "$down" "$SHOTS/windows-download-complete.png"
+
+click_at "$down" $RUN_FILE_AT
+wait_for 20 "the saved installer running and leaving its mark" test -s "$SAVED.ran"
+click_at "$down" $CLOSE_AT
+wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
+shown "Update Manager" || fail "the update window went with it"
+click_at "$update" $CANCEL_AT
+expect_clean_exit "Cancel of the update window ends the program"

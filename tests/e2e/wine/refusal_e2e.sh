@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# larkspan.exe refuses a command line with only two "*": the one window is the message titled
+# with the application's title, nothing is fetched, and Return ends the program normally.
+# shellcheck source=tests/e2e/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+
+start_demo
+start_updater "Vantrel*3.1*0101000"
+
+message=$(wait_window "Quillmere")
+sleep 2 # the update window would open within 200 ms of the start
+shown "Update Manager" && fail "the update window opened"
+shot "$message" "$SHOTS/windows-refusal.png"
+area_flat "$SHOTS/windows-refusal.png" 100x40+0+0 && fail "the message shows nothing"
+updater_running || fail "the program did not wait for the message"
+send "$message" key Return
+expect_clean_exit "Return ends the program"
+! grep -q vantrel "$WORK/demo.log" || fail "a refused command line still fetched"
