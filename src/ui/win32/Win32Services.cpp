@@ -32,9 +32,21 @@ void Win32DoEvents() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    Win32Dispatch(message);
   }
+}
+
+void Win32Dispatch(MSG& message) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && message.hwnd != nullptr) {
+    const HWND top = GetAncestor(message.hwnd, GA_ROOT);
+    if (GetPropW(top, kDialogKeysProperty) != nullptr) {
+      // A multi-line edit would answer Esc by closing its window.
+      if (message.wParam == VK_ESCAPE) return;
+      if (IsDialogMessageW(top, &message)) return;
+    }
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
 }
 
 void Win32EndProgram() {

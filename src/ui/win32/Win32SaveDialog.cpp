@@ -1,0 +1,60 @@
+#include "ui/win32/Win32SaveDialog.h"
+
+#include <windows.h>
+// after windows.h, which it needs
+#include <commdlg.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "os/win32/WideText.h"
+
+namespace larkspan {
+namespace {
+
+// Room for a long path: the dialog gives up on a choice that does not fit.
+constexpr std::size_t kPathRoom = 32768;
+
+}  // namespace
+
+std::wstring ToFilterList(const std::u16string& filter) {
+  if (filter.empty()) return {};
+  std::wstring list(filter.begin(), filter.end());
+  for (wchar_t& c : list) {
+    if (c == L'|') c = L'\0';
+  }
+  list.push_back(L'\0');
+  list.push_back(L'\0');
+  return list;
+}
+
+void Win32SaveDialog::ShowSave() {
+#ifdef LARKSPAN_TIMING
+  // The benchmarks download without anyone at the dialog.
+  if (const wchar_t* path = _wgetenv(L"LARKSPAN_SAVE_AS")) {
+    FileName = FromWideChars(path);
+    return;
+  }
+#endif
+  std::wstring path(FileName.begin(), FileName.end());
+  path.resize(kPathRoom, L'\0');
+  const std::wstring filters = ToFilterList(Filter);
+  const std::wstring folder(InitDir.begin(), InitDir.end());
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = filters.empty() ? nullptr : filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  // No overwrite prompt; the program's own folder stays the current one.
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (GetSaveFileNameW(&dialog)) {
+    FileName = FromWideChars(path.c_str());
+  } else {
+    FileName.clear();
+  }
+}
+
+}  // namespace larkspan

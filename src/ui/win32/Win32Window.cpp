@@ -1,0 +1,345 @@
+#include "ui/win32/Win32Window.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "os/Timing.h"
+#include "os/win32/WideText.h"
+#include "ui/win32/Win32Button.h"
+#include "ui/win32/Win32Painted.h"
+#include "ui/win32/Win32Pictures.h"
+#include "ui/win32/Win32Services.h"
+#include "ui/win32/Win32Widgets.h"
+
+namespace larkspan {
+namespace {
+
+// A title bar with minimize and close buttons, and no maximize button or sizing border: the
+// controls never move, so the window keeps its size. Its children join the tab order.
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+constexpr int kFirstButtonId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
+
+// The big icon from "<name>32.png" where the assets hold one, else from the small picture.
+std::string BigIconFile(const std::string& icon) {
+  const std::size_t dot = icon.rfind('.');
+  if (dot == std::string::npos) return icon;
+  const std::string big = icon.substr(0, dot) + "32" + icon.substr(dot);
+  return AssetPath(big).empty() ? icon : big;
+}
+
+}  // namespace
+
+Win32Window::Win32Window(const WindowLayout& layout) : layout_(layout) {
+  surface_ = std::make_unique<Win32Surface>(nullptr, scale_, layout.backColor, kWindowStyle,
+                                            kWindowExStyle, RECT{0, 0, 0, 0});
+  const HWND window = surface_->Handle();
+  if constexpr (kTimingBuild) surface_->timingName = layout.name;
+  scale_.dpi = WindowDpi(window);
+  SizeToLayout();
+  SetPropW(window, kDialogKeysProperty, reinterpret_cast<HANDLE>(1));
+  caption_ = layout.caption;
+  SetWindowTextW(window, WideChars(caption_));
+  smallIcon_ = LoadPictureIcon(layout.icon, GetSystemMetrics(SM_CXSMICON));
+  bigIcon_ = LoadPictureIcon(BigIconFile(layout.icon), GetSystemMetrics(SM_CXICON));
+  if (smallIcon_ != nullptr)
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  if (bigIcon_ != nullptr)
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  BuildControls();
+  SetTabOrder();
+  surface_->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return OnMessage(message, wParam, lParam, result);
+  };
+}
+
+Win32Window::~Win32Window() {
+  surface_->onMessage = nullptr;
+  RemovePropW(surface_->Handle(), kDialogKeysProperty);
+  controls_.clear();
+  surface_.reset();
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+}
+
+void Win32Window::BuildControls() {
+  int nextButtonId = kFirstButtonId;
+  UINT_PTR nextTimerId = 1;
+  for (const ControlLayout& control : layout_.controls) {
+    Win32Surface& surface = SurfaceFor(control.parent);
+    const Font& font = control.font ? *control.font : layout_.defaultFont;
+    switch (control.kind) {
+      case ControlKind::kLabel:
+        AddControl(std::make_unique<Win32Label>(control, surface, font));
+        break;
+      case ControlKind::kTextBox:
+        AddControl(std::make_unique<Win32TextBox>(control, surface, font));
+        break;
+      case ControlKind::kButton:
+        AddControl(std::make_unique<Win32Button>(control, surface, font, nextButtonId++));
+        break;
+      case ControlKind::kImage:
+        AddControl(std::make_unique<Win32Image>(control, surface));
+        break;
+      case ControlKind::kProgressBar:
+        AddControl(std::make_unique<Win32ProgressBar>(control, surface));
+        break;
+      case ControlKind::kTimer:
+        AddControl(std::make_unique<Win32Timer>(control, surface_->Handle(), nextTimerId++));
+        break;
+      case ControlKind::kFrame:
+        AddControl(std::make_unique<Win32Frame>(control, surface, scale_));
+        break;
+      case ControlKind::kShape:
+        surface.AddOutline(control);
+        break;
+    }
+  }
+}
+
+// A child names a frame that the table holds before it.
+Win32Surface& Win32Window::SurfaceFor(const std::string& parentName) {
+  if (parentName.empty()) return *surface_;
+  auto found = byName_.find(parentName);
+  auto* frame = found == byName_.end() ? nullptr : dynamic_cast<Win32Frame*>(found->second);
+  if (frame == nullptr) {
+    throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
+                           " before its children");
+  }
+  return frame->Surface();
+}
+
+void Win32Window::AddControl(std::unique_ptr<Win32Control> control) {
+  const std::string& name = control->Layout().name;
+  if (!byName_.emplace(name, control.get()).second) {
+    throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
+  }
+  controls_.push_back(std::move(control));
+}
+
+// Tab walks the child windows of each surface in their order from the top: they are put in
+// the order of their tab indexes. Only those with a tab stop take the focus by Tab.
+void Win32Window::SetTabOrder() {
+  std::vector<const Win32Control*> ordered;
+  for (const auto& control : controls_) {
+    if (control->Handle() != nullptr && control->Layout().tabIndex >= 0) {
+      ordered.push_back(control.get());
+    }
+  }
+  std::stable_sort(ordered.begin(), ordered.end(), [](const auto* a, const auto* b) {
+    return a->Layout().tabIndex < b->Layout().tabIndex;
+  });
+  std::map<std::string, HWND> last;  // per parent, the child placed last
+  for (const Win32Control* control : ordered) {
+    auto [place, first] = last.try_emplace(control->Layout().parent, HWND_TOP);
+    SetWindowPos(control->Handle(), place->second, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    place->second = control->Handle();
+  }
+}
+
+bool Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_CLOSE:  // the close box, Alt+F4, the system menu
+      Close();
+      return true;
+    case WM_TIMER:
+      for (const auto& control : controls_) {
+        if (auto* timer = dynamic_cast<Win32Timer*>(control.get());
+            timer && timer->Id() == wParam) {
+          timer->Tick();
+        }
+      }
+      return true;
+    case WM_COMMAND:
+      // Enter presses the button that has the focus, the one the user picked; there is no
+      // default button, and Esc does nothing.
+      if (LOWORD(wParam) == IDOK) {
+        const HWND focus = GetFocus();
+        for (const auto& control : controls_) {
+          if (auto* button = dynamic_cast<Win32Button*>(control.get());
+              button && button->Handle() == focus) {
+            button->Click();
+          }
+        }
+      }
+      return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
+    case WM_ACTIVATE:
+      // Back to the first tab stop; Windows would give the focus to the window itself.
+      if (LOWORD(wParam) != WA_INACTIVE && !IsChild(Handle(), GetFocus())) {
+        if (HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) SetFocus(first);
+      }
+      return LOWORD(wParam) != WA_INACTIVE;
+    case WM_DPICHANGED:
+      Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Moved to a monitor of another scale: the window takes the place that Windows suggests and
+// every control its place and font at the new scale.
+void Win32Window::Rescale(UINT dpi, const RECT* suggested) {
+  if (dpi == scale_.dpi) return;
+  scale_.dpi = dpi;
+  if (suggested != nullptr) {
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SizeToLayout();
+  for (const auto& control : controls_) control->Place();
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void Win32Window::SizeToLayout() {
+  RECT frame{0, 0, scale_.Pixels(layout_.clientWidth), scale_.Pixels(layout_.clientHeight)};
+  AdjustForDpi(frame, kWindowStyle, kWindowExStyle, scale_.dpi);
+  SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::SetCaption(const std::u16string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  SetWindowTextW(Handle(), WideChars(caption_));
+}
+
+bool Win32Window::EnsureLoaded() {
+  if (loaded_) return true;
+  loaded_ = true;
+  CentreOnScreen();
+  if constexpr (kTimingBuild) TimingMark("load:" + layout_.name);
+  for (const auto& control : controls_) control->OnWindowLoaded();
+  if (onLoad) onLoad();
+  return loaded_;
+}
+
+// The whole window, title bar and borders included, is centred in the monitor's work area.
+void Win32Window::CentreOnScreen() {
+  RECT frame;
+  GetWindowRect(Handle(), &frame);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::ShowActive() {
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+void Win32Window::Show() {
+  if (!EnsureLoaded()) return;
+  ShowActive();
+}
+
+// The other windows of the program take no input until this one closes; they are enabled
+// again before it hides, so that the activation goes back to one of them.
+void Win32Window::ShowModal() {
+  if (!EnsureLoaded() || modal_) return;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND other, LPARAM self) -> BOOL {
+        auto* window = reinterpret_cast<Win32Window*>(self);
+        if (other != window->Handle() && IsWindowVisible(other) && IsWindowEnabled(other)) {
+          EnableWindow(other, FALSE);
+          window->disabled_.push_back(other);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(this));
+  modal_ = true;
+  ShowActive();
+  MSG message;
+  while (loaded_ && modal_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that owns the end
+      break;
+    }
+    Win32Dispatch(message);
+  }
+  EnableOthers();
+}
+
+void Win32Window::EnableOthers() {
+  modal_ = false;
+  for (HWND other : disabled_) {
+    if (IsWindow(other)) EnableWindow(other, TRUE);
+  }
+  disabled_.clear();
+}
+
+bool Win32Window::Close() {
+  if (!loaded_) return true;
+  // A second request while the first one's handlers run (they may ask the user) waits for
+  // the answer to the first.
+  if (closing_) return false;
+  closing_ = true;
+  bool cancel = false;
+  if (onQueryUnload) onQueryUnload(cancel);
+  if (!cancel && onUnload) onUnload(cancel);
+  closing_ = false;
+  if (cancel) return false;
+  Unload();
+  return true;
+}
+
+void Win32Window::Unload() {
+  loaded_ = false;
+  EnableOthers();
+  ShowWindow(Handle(), SW_HIDE);
+  for (const auto& control : controls_) control->Reset();
+  SetCaption(layout_.caption);
+  PostMessageW(Handle(), WM_NULL, 0, 0);  // wakes a modal loop that waits for a message
+}
+
+// Into the topmost band or out of it, in place and at its size.
+void Win32Window::SetTopmost(bool onTop) {
+  SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE);
+}
+
+const Win32Control* Win32Window::Control(std::string_view name) const {
+  auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : found->second;
+}
+
+template <class T>
+T& Win32Window::Find(std::string_view name, const char* kind) {
+  auto found = byName_.find(name);
+  if (found != byName_.end()) {
+    if (auto* control = dynamic_cast<T*>(found->second)) return *control;
+  }
+  throw std::logic_error("window " + layout_.name + " holds no " + kind + " named " +
+                         std::string(name));
+}
+
+Label& Win32Window::GetLabel(std::string_view name) {
+  return Find<Win32Label>(name, "label");
+}
+TextBox& Win32Window::GetTextBox(std::string_view name) {
+  return Find<Win32TextBox>(name, "text box");
+}
+Button& Win32Window::GetButton(std::string_view name) {
+  return Find<Win32Button>(name, "button");
+}
+Image& Win32Window::GetImage(std::string_view name) {
+  return Find<Win32Image>(name, "image");
+}
+ProgressBar& Win32Window::GetProgressBar(std::string_view name) {
+  return Find<Win32ProgressBar>(name, "progress bar");
+}
+Timer& Win32Window::GetTimer(std::string_view name) {
+  return Find<Win32Timer>(name, "timer");
+}
+
+}  // namespace larkspan
