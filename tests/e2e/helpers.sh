@@ -66,7 +66,9 @@ wait_window() { wait_for 15 "a window named $1" shown "$1" && window_id "$1"; }
 click_at() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  timeout 10 xdotool mousemove --sync $((X + $2)) $((Y + $3)) click 1 || fail "click at $2 $3"
+  # The X server takes the move before the click. (Not --sync: that waits for the pointer to
+  # move, and it may be there already from the previous test on the same display.)
+  timeout 10 xdotool mousemove $((X + $2)) $((Y + $3)) sleep 0.1 click 1 || fail "click at $2 $3"
 }
 
 # Focuses window $1 and sends it `xdotool key ...` or `xdotool type ...` ($2 and on).

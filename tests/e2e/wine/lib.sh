@@ -40,7 +40,6 @@ start_updater() {
 send() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  # (Not --sync: that waits for a move, and the pointer may be there already.)
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) && sleep 0.2
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) sleep 0.2
   xdotool "$2" "${@:3}"
 }
