@@ -118,7 +118,9 @@ void Win32Picture::Draw(HDC dc, int x, int y, BYTE opacity) const {
   HDC source = CreateCompatibleDC(dc);
   HGDIOBJ previous = SelectObject(source, bitmap_);
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, size_.cx, size_.cy, source, 0, 0, size_.cx, size_.cy, blend);
+  // gdi32's own blend: msimg32's AlphaBlend only forwards to it, and would be one more DLL to
+  // load before the first paint.
+  GdiAlphaBlend(dc, x, y, size_.cx, size_.cy, source, 0, 0, size_.cx, size_.cy, blend);
   SelectObject(source, previous);
   DeleteDC(source);
 }

@@ -9,7 +9,7 @@
 
 namespace larkspan {
 
-// A decoded picture, premultiplied for AlphaBlend.
+// A decoded picture, premultiplied for blending.
 class Win32Picture {
  public:
   Win32Picture(HBITMAP bitmap, SIZE size) : bitmap_(bitmap), size_(size) {}
