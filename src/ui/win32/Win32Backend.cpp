@@ -41,8 +41,10 @@ void Win32Backend::DoEvents() {
   const Clock::time_point now = Clock::now();
   if (now < nextLook_) return;
   nextLook_ = now + kQueueLook;
-  if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) return;
-  Win32DoEvents();
+  const bool paintDue = now >= nextPaint_;
+  if (HIWORD(GetQueueStatus(paintDue ? QS_ALLINPUT : QS_ALLINPUT & ~QS_PAINT)) == 0) return;
+  if (paintDue) nextPaint_ = now + kFrame;
+  Win32DoEvents(paintDue);
 }
 
 void Win32Backend::EndProgram() {

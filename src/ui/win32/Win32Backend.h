@@ -21,7 +21,8 @@ class Win32Backend final : public Ui {
                       const std::u16string& title) override;
   // Returns at once when nothing waits in the queue. The download yields twice per kilobyte;
   // the queue is asked at most once per kQueueLook, and a pass runs only when it holds
-  // something.
+  // something. Repaints run at most once per kFrame: the download changes a text with almost
+  // every kilobyte, and a repaint costs far more than the kilobyte.
   void DoEvents() override;
   [[noreturn]] void EndProgram() override;
 
@@ -29,9 +30,11 @@ class Win32Backend final : public Ui {
   int Run();
 
   static constexpr std::chrono::microseconds kQueueLook{500};
+  static constexpr std::chrono::milliseconds kFrame{16};
 
  private:
   std::chrono::steady_clock::time_point nextLook_{};
+  std::chrono::steady_clock::time_point nextPaint_{};
   bool comStarted_ = false;
 };
 

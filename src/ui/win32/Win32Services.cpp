@@ -24,9 +24,11 @@ MsgBoxResult Win32MsgBox(const std::u16string& prompt, int style, const std::u16
   }
 }
 
-void Win32DoEvents() {
+void Win32DoEvents(bool withPaint) {
+  const UINT kinds = withPaint ? PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE | PM_QS_PAINT
+                               : PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
   MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | kinds)) {
     if (message.message == WM_QUIT) {
       // Leave the end of the message loop to the loop that owns it.
       PostQuitMessage(static_cast<int>(message.wParam));

@@ -12,8 +12,9 @@ namespace larkspan {
 
 // MessageBoxW under `title`, with the program's styles (Yes/No, critical, information).
 MsgBoxResult Win32MsgBox(const std::u16string& prompt, int style, const std::u16string& title);
-// One pass over the messages waiting in this thread's queue.
-void Win32DoEvents();
+// One pass over the messages waiting in this thread's queue; without `withPaint` the windows'
+// repaints wait for a later pass.
+void Win32DoEvents(bool withPaint = true);
 // Hands one message to its window: the keys of a window that carries kDialogKeysProperty go
 // through the dialog keys first (Tab and Shift+Tab, Enter, Space on a button); Esc is not a
 // key of those windows.
