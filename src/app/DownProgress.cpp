@@ -17,6 +17,36 @@ std::int16_t Whole16(double value) {
   return *rounded;
 }
 
+// What a size text depends on: the unit that it is shown in, its number as rounded for that
+// unit (whole bytes and kilobytes, hundredths of megabytes and gigabytes) and the decimal
+// separator. Byte counts with equal keys have equal texts.
+struct SizeTextKey {
+  std::int32_t unit = kSizeAuto;
+  std::int64_t number = 0;
+  char16_t separator = u'.';
+  bool operator==(const SizeTextKey&) const = default;
+};
+
+// value / 2^shift, rounded halves to even. The size texts round the exact quotient of a whole
+// byte count by a power of two, so this is their rounding, without a text in between.
+std::int64_t ShiftRounded(std::int64_t value, int shift) {
+  const std::int64_t whole = value >> shift;
+  const std::int64_t rest = value - (whole << shift);
+  const std::int64_t half = std::int64_t{1} << (shift - 1);
+  return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
+}
+
+SizeTextKey KeyOf(std::int32_t bytes) {
+  const char16_t separator = UserDecimalSeparator();
+  if (bytes < (1 << 10)) return {kSizeBytes, bytes, separator};
+  if (bytes < (1 << 20)) return {kSizeKilobytes, ShiftRounded(bytes, 10), separator};
+  // Hundredths of a megabyte: bytes x 100 / 2^20 = bytes x 25 / 2^18.
+  if (bytes < (1 << 30)) {
+    return {kSizeMegabytes, ShiftRounded(std::int64_t{bytes} * 25, 18), separator};
+  }
+  return {kSizeGigabytes, ShiftRounded(std::int64_t{bytes} * 25, 28), separator};
+}
+
 // The decimal digits of a whole number, appended in place.
 void AppendWhole(std::u16string& text, int value) {
   char16_t digits[12];
@@ -45,8 +75,17 @@ std::int16_t DownBarValue(std::int32_t downloaded, std::int32_t fileSize) {
 }
 
 void WriteDownText(std::u16string& text, std::int32_t downloaded, std::int16_t percentage) {
+  // Among the megabytes the size part changes every ten chunks or so: the last one is kept
+  // with its key and made afresh only when the key changes.
+  thread_local std::optional<SizeTextKey> lastKey;
+  thread_local std::u16string lastSizeText;
+  const SizeTextKey key = KeyOf(downloaded);
+  if (key != lastKey) {
+    lastSizeText = SizeText(downloaded);
+    lastKey = key;
+  }
   text.clear();  // keeps the buffer of the previous chunk's text
-  text.append(SizeText(downloaded));
+  text.append(lastSizeText);
   text.append(u"  ( ");
   AppendWhole(text, percentage);
   text.append(u" % )");

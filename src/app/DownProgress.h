@@ -27,8 +27,8 @@ std::int16_t DownPercentage(std::int32_t downloaded, std::int32_t fileSize);
 // from the percentage in the last digit of the double but agrees on every whole result.
 std::int16_t DownBarValue(std::int32_t downloaded, std::int32_t fileSize);
 
-// Writes "<size text>  ( <percentage> % )" into `text`, reusing its storage: this runs once per
-// chunk.
+// Writes "<size text>  ( <percentage> % )" into `text`, reusing its storage and the size text
+// of the previous call when it is the same: this runs once per chunk.
 void WriteDownText(std::u16string& text, std::int32_t downloaded, std::int16_t percentage);
 
 // "<chunks>  ( KB/Sec )".

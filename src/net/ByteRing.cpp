@@ -7,7 +7,8 @@ namespace larkspan {
 
 void ByteRing::Write(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
-  if (!storage_) storage_ = std::make_unique<std::uint8_t[]>(capacity_);
+  // Not zero-filled: the system gives the pages only as the ring first reaches them.
+  if (!storage_) storage_ = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
   std::size_t tail = (head_ + size_) % capacity_;
   std::size_t first = std::min(size, capacity_ - tail);
   std::memcpy(storage_.get() + tail, data, first);
@@ -22,8 +23,10 @@ void ByteRing::ReadAppend(std::vector<std::uint8_t>& out, std::size_t size) {
   const std::uint8_t* base = storage_.get();
   out.insert(out.end(), base + head_, base + head_ + first);
   out.insert(out.end(), base, base + (size - first));
-  head_ = (head_ + size) % capacity_;
   size_ -= size;
+  // An emptied ring starts again at its beginning: a reader that keeps up then uses the same
+  // few pages over and over, and the rest of the capacity is never touched.
+  head_ = size_ == 0 ? 0 : (head_ + size) % capacity_;
 }
 
 }  // namespace larkspan

@@ -7,8 +7,8 @@
 namespace larkspan {
 
 // A fixed-size byte queue between the transfer thread and the reader of the body. The storage
-// is allocated on the first write, so an idle transfer costs nothing. Not thread-safe: its
-// owner locks around it.
+// is allocated on the first write, so an idle transfer costs nothing, and a reader that keeps
+// up touches only its first pages. Not thread-safe: its owner locks around it.
 class ByteRing {
  public:
   explicit ByteRing(std::size_t capacity) : capacity_(capacity) {}

@@ -97,7 +97,10 @@ TEST_F(QtWindowTest, ARefusedCloseAndTopmostKeepTheWindowAsItIs) {
 // the same caption and colour must show again at the next opening, fitted afresh.
 TEST_F(QtWindowTest, ACloseResetsEveryControlForTheNextOpening) {
   auto& label = Child<QLabel>("StatusL");
-  auto shown = [&] { return std::pair(label.text(), label.palette().color(QPalette::WindowText)); };
+  auto shown = [&] {
+    Top();  // which shows every value given so far
+    return std::pair(label.text(), label.palette().color(QPalette::WindowText));
+  };
   EXPECT_FALSE(window->GetTimer("Tick").Enabled());  // not before the load
   for (const QString caption : {"Longer than the layout's", "[Connection Status]"}) {
     window->Show();
@@ -117,6 +120,27 @@ TEST_F(QtWindowTest, ACloseResetsEveryControlForTheNextOpening) {
     EXPECT_TRUE(!Child("StopB").isHidden() && Child("StopB").isEnabled() && !Top().isVisible());
     EXPECT_EQ(Child<QProgressBar>("Bar").value(), 0);
   }
+}
+
+// Values come faster than a screen shows them: on a shown window the first change shows at
+// once, the others of its frame wait, and the last one shows when the frame ends. A hidden
+// window shows each at once, so that its first paint has them all.
+TEST_F(QtWindowTest, AShownWindowTakesOneValueAFrameAndEndsOnTheLast) {
+  auto& label = Child<QLabel>("StatusL");
+  auto& bar = Child<QProgressBar>("Bar");
+  auto shows = [&](const char* text, int value) {
+    return label.text() == text && bar.value() == value;
+  };
+  window->GetLabel("StatusL").SetCaption(u"hidden");
+  window->GetProgressBar("Bar").SetValue(5);
+  EXPECT_TRUE(shows("hidden", 5));
+  window->Show();
+  for (const char16_t* caption : {u"first", u"second", u"last"}) {
+    window->GetLabel("StatusL").SetCaption(caption);
+    window->GetProgressBar("Bar").SetValue(10);
+  }
+  EXPECT_TRUE(shows("first", 5));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shows("last", 10); }));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // One asynchronous request of the transfer control: a worker thread drives libcurl and fills
 // a bounded buffer; the user-interface thread reads the headers and takes the body from it.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -28,6 +29,9 @@ class CurlTransfer {
  public:
   // The body is held at most this far ahead of the reader; the connection pauses beyond it.
   static constexpr std::size_t kBufferBytes = 4u << 20;
+  // The reader takes up to this much from the buffer under one lock and serves its requests
+  // from it.
+  static constexpr std::size_t kBatchBytes = 64u << 10;
   static constexpr long kMaxRedirects = 10;
 
   enum class ReadResult { kComplete, kPending, kEnded, kCancelled };
@@ -45,7 +49,8 @@ class CurlTransfer {
   bool StillExecuting() const;
   // The first value of the header in the final response (name without case), or nothing.
   std::optional<std::string> Header(std::string_view name) const;
-  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more.
+  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more. One
+  // reader at a time.
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
                       std::chrono::milliseconds wait);
   // Why the request ended (kNone while it runs or after a complete body).
@@ -65,6 +70,7 @@ class CurlTransfer {
   void Finish(TransferError error, std::string detail);
   void Abort(TransferError reason);  // from a callback, with the lock held
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size);
+  void TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size);
 
   const std::chrono::seconds idleTimeout_;
   mutable std::mutex mutex_;
@@ -84,6 +90,11 @@ class CurlTransfer {
   HttpHeaders finalHeaders_;
   Clock::time_point lastActivity_;
   std::thread worker_;
+  // The reader's batch: taken from the ring in one go, handed out in the reader's sizes without
+  // the lock. Touched by the reader only; a cancel stops it too.
+  std::vector<std::uint8_t> batch_;
+  std::size_t batchTaken_ = 0;
+  std::atomic<bool> cancelRequested_{false};
 };
 
 }  // namespace larkspan

@@ -25,7 +25,11 @@ MsgBoxResult QtBackend::MsgBox(const std::u16string& prompt, int style,
 }
 
 void QtBackend::DoEvents() {
+  if (Clock::now() < nextPass_) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // Counted from the end of the pass: a pass that painted the window leaves the caller its
+  // full interval before the next one.
+  nextPass_ = Clock::now() + passInterval_;
 }
 
 // No close handling, no destructors, no further events: what has been written with write()

@@ -8,7 +8,7 @@
 namespace larkspan {
 
 QtLabel::QtLabel(const ControlLayout& layout, const QtPlace& place)
-    : QtControl(layout), label_(new QLabel(place.parent)) {
+    : QtControl(layout), label_(new QLabel(place.parent)), pacer_(*place.pacer) {
   label_->setObjectName(QString::fromStdString(layout.name));
   label_->setFont(place.FontFor(layout));
   label_->setTextFormat(Qt::PlainText);
@@ -23,16 +23,27 @@ QtLabel::QtLabel(const ControlLayout& layout, const QtPlace& place)
 void QtLabel::SetCaption(const std::u16string& caption) {
   if (caption_ == caption) return;
   caption_ = caption;
-  label_->setText(WithLineBreaks(caption));
-  FitText();
+  pacer_.Changed(*this);
 }
 
 void QtLabel::SetForeColor(Rgb color) {
   if (color == foreColor_) return;
   foreColor_ = color;
-  QPalette palette = label_->palette();
-  palette.setColor(QPalette::WindowText, ToQColor(color));
-  label_->setPalette(palette);
+  pacer_.Changed(*this);
+}
+
+void QtLabel::ShowRecorded() {
+  if (shownColor_ != foreColor_) {
+    shownColor_ = foreColor_;
+    QPalette palette = label_->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(foreColor_));
+    label_->setPalette(palette);
+  }
+  if (shownCaption_ != caption_) {
+    shownCaption_ = caption_;
+    label_->setText(WithLineBreaks(caption_));
+    FitText();
+  }
 }
 
 void QtLabel::Reset() {
@@ -40,15 +51,18 @@ void QtLabel::Reset() {
   label_->setGeometry(PlaceOf(layout));
   // Without a back colour the label is drawn on its window's or frame's surface.
   label_->setAutoFillBackground(layout.backColor.has_value());
-  QPalette palette = label_->palette();
-  if (layout.backColor) palette.setColor(QPalette::Window, ToQColor(*layout.backColor));
-  foreColor_ = layout.foreColor.value_or(0x000000);
-  palette.setColor(QPalette::WindowText, ToQColor(foreColor_));
-  label_->setPalette(palette);
+  if (layout.backColor) {
+    QPalette palette = label_->palette();
+    palette.setColor(QPalette::Window, ToQColor(*layout.backColor));
+    label_->setPalette(palette);
+  }
   ResetWidgetState();
   // The place is the layout's again: the caption is fitted afresh even when it is unchanged.
-  caption_.reset();
-  SetCaption(layout.caption);
+  caption_ = layout.caption;
+  foreColor_ = layout.foreColor.value_or(0x000000);
+  shownCaption_.reset();
+  shownColor_.reset();
+  ShowRecorded();
 }
 
 QWidget* QtLabel::Widget() const {

@@ -32,7 +32,9 @@ constexpr Qt::WindowFlags kWindowFlags =
 }  // namespace
 
 QtWindow::QtWindow(const WindowLayout& layout)
-    : layout_(layout), widget_(std::make_unique<QtWindowWidget>(ToQColor(layout.backColor))) {
+    : layout_(layout),
+      widget_(std::make_unique<QtWindowWidget>(ToQColor(layout.backColor))),
+      pacer_(*widget_) {
   widget_->setObjectName(QString::fromStdString(layout.name));
   widget_->setWindowFlags(kWindowFlags);
   widget_->setFixedSize(TwipsToPixels(layout.clientWidth), TwipsToPixels(layout.clientHeight));
@@ -65,7 +67,7 @@ QtWindow::~QtWindow() {
 void QtWindow::BuildControls() {
   for (const ControlLayout& control : layout_.controls) {
     QtSurface& surface = SurfaceFor(control.parent);
-    const QtPlace place{&surface, widget_->font()};
+    const QtPlace place{&surface, widget_->font(), &pacer_};
     switch (control.kind) {
       case ControlKind::kLabel:
         AddControl(std::make_unique<QtLabel>(control, place));
@@ -199,6 +201,7 @@ void QtWindow::Unload() {
   loaded_ = false;
   widget_->hide();
   for (const auto& control : controls_) control->Reset();
+  pacer_.Forget();
   widget_->setWindowTitle(ToQString(layout_.caption));
   if (modalLoop_ != nullptr) modalLoop_->quit();
 }
@@ -249,7 +252,8 @@ Timer& QtWindow::GetTimer(std::string_view name) {
   return Find<QtTimer>(name, "timer");
 }
 
-QWidget& QtWindow::Widget() const {
+QWidget& QtWindow::Widget() {
+  pacer_.ShowAll();
   return *widget_;
 }
 

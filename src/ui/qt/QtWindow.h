@@ -6,13 +6,13 @@
 
 #include "ui/Controls.h"
 #include "ui/Layout.h"
+#include "ui/qt/QtControl.h"
 
 class QEventLoop;
 class QWidget;
 
 namespace larkspan {
 
-class QtControl;
 class QtSurface;
 class QtWindowWidget;
 
@@ -38,8 +38,9 @@ class QtWindow final : public Window {
   ProgressBar& GetProgressBar(std::string_view name) override;
   Timer& GetTimer(std::string_view name) override;
 
-  // The top-level widget, whose object name is the layout's name.
-  QWidget& Widget() const;
+  // The top-level widget, whose object name is the layout's name, with every value given to
+  // its controls so far shown.
+  QWidget& Widget();
 
  private:
   void BuildControls();
@@ -56,7 +57,8 @@ class QtWindow final : public Window {
 
   const WindowLayout layout_;
   std::unique_ptr<QtWindowWidget> widget_;
-  // Declared after the widget: destroyed first, while the widgets they point to still exist.
+  QtFramePacer pacer_;
+  // Declared after the widget and the pacer: destroyed first, while what they point to exists.
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::map<std::string, QtControl*, std::less<>> byName_;
   bool loaded_ = false;
