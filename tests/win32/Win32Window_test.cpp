@@ -26,7 +26,7 @@ class Win32WindowTest : public ::testing::Test {
     DestroyWindow(probe);
   }
   static const Win32Control& Part(Window& window, const std::string& name) {
-    const Win32Control* control = dynamic_cast<Win32Window&>(window).Control(name);
+    const Win32Control* control = dynamic_cast<Win32Window&>(window).ControlNamed(name);
     return control ? *control : throw std::runtime_error("no control " + name);
   }
   static HWND Top(Window& window) { return dynamic_cast<Win32Window&>(window).Handle(); }

@@ -32,7 +32,7 @@ constexpr Qt::WindowFlags kWindowFlags =
 }  // namespace
 
 QtWindow::QtWindow(const WindowLayout& layout)
-    : layout_(layout),
+    : LayoutWindow(layout),
       widget_(std::make_unique<QtWindowWidget>(ToQColor(layout.backColor))),
       pacer_(*widget_) {
   widget_->setObjectName(QString::fromStdString(layout.name));
@@ -61,7 +61,7 @@ QtWindow::~QtWindow() {
   widget_->onCloseRequest = nullptr;
   widget_->onHidden = nullptr;
   widget_->onMoved = nullptr;
-  controls_.clear();
+  DestroyControls();
 }
 
 void QtWindow::BuildControls() {
@@ -100,21 +100,12 @@ void QtWindow::BuildControls() {
 // A child names a frame that the table holds before it.
 QtSurface& QtWindow::SurfaceFor(const std::string& parentName) {
   if (parentName.empty()) return *widget_;
-  auto found = byName_.find(parentName);
-  auto* frame = found == byName_.end() ? nullptr : dynamic_cast<QtFrame*>(found->second);
+  auto* frame = dynamic_cast<QtFrame*>(ControlNamed(parentName));
   if (frame == nullptr) {
     throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
                            " before its children");
   }
   return frame->Surface();
-}
-
-void QtWindow::AddControl(std::unique_ptr<QtControl> control) {
-  const std::string& name = control->Layout().name;
-  if (!byName_.emplace(name, control.get()).second) {
-    throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
-  }
-  controls_.push_back(std::move(control));
 }
 
 // Only the tab stops take the focus by Tab, in the order of their tab indexes.
@@ -138,16 +129,6 @@ void QtWindow::SetCaption(const std::u16string& caption) {
   widget_->setWindowTitle(ToQString(caption));
 }
 
-bool QtWindow::EnsureLoaded() {
-  if (loaded_) return true;
-  loaded_ = true;
-  CentreOnScreen();
-  if constexpr (kTimingBuild) TimingMark("load:" + layout_.name);
-  for (const auto& control : controls_) control->OnWindowLoaded();
-  if (onLoad) onLoad();
-  return loaded_;
-}
-
 // The whole window, title bar and borders included, is centred; a move places the frame.
 void QtWindow::CentreOnScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -161,11 +142,6 @@ void QtWindow::ShowActive() {
   widget_->show();
   widget_->raise();
   widget_->activateWindow();
-}
-
-void QtWindow::Show() {
-  if (!EnsureLoaded()) return;
-  ShowActive();
 }
 
 void QtWindow::ShowModal() {
@@ -182,27 +158,12 @@ void QtWindow::ShowModal() {
   if (widget_->isHidden()) widget_->setWindowModality(Qt::NonModal);
 }
 
-bool QtWindow::Close() {
-  if (!loaded_) return true;
-  // A second request while the first one's handlers run (they may ask the user) waits for
-  // the answer to the first.
-  if (closing_) return false;
-  closing_ = true;
-  bool cancel = false;
-  if (onQueryUnload) onQueryUnload(cancel);
-  if (!cancel && onUnload) onUnload(cancel);
-  closing_ = false;
-  if (cancel) return false;
-  Unload();
-  return true;
+void QtWindow::Hide() {
+  widget_->hide();
 }
 
-void QtWindow::Unload() {
-  loaded_ = false;
-  widget_->hide();
-  for (const auto& control : controls_) control->Reset();
+void QtWindow::Unloaded() {
   pacer_.Forget();
-  widget_->setWindowTitle(ToQString(layout_.caption));
   if (modalLoop_ != nullptr) modalLoop_->quit();
 }
 
@@ -221,35 +182,6 @@ void QtWindow::SetTopmost(bool onTop) {
     widget_->raise();
     widget_->activateWindow();
   }
-}
-
-template <class T>
-T& QtWindow::Find(std::string_view name, const char* kind) {
-  auto found = byName_.find(name);
-  if (found != byName_.end()) {
-    if (auto* control = dynamic_cast<T*>(found->second)) return *control;
-  }
-  throw std::logic_error("window " + layout_.name + " holds no " + kind + " named " +
-                         std::string(name));
-}
-
-Label& QtWindow::GetLabel(std::string_view name) {
-  return Find<QtLabel>(name, "label");
-}
-TextBox& QtWindow::GetTextBox(std::string_view name) {
-  return Find<QtTextBox>(name, "text box");
-}
-Button& QtWindow::GetButton(std::string_view name) {
-  return Find<QtButton>(name, "button");
-}
-Image& QtWindow::GetImage(std::string_view name) {
-  return Find<QtImage>(name, "image");
-}
-ProgressBar& QtWindow::GetProgressBar(std::string_view name) {
-  return Find<QtProgressBar>(name, "progress bar");
-}
-Timer& QtWindow::GetTimer(std::string_view name) {
-  return Find<QtTimer>(name, "timer");
 }
 
 QWidget& QtWindow::Widget() {

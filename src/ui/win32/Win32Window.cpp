@@ -31,7 +31,7 @@ std::string BigIconFile(const std::string& icon) {
 
 }  // namespace
 
-Win32Window::Win32Window(const WindowLayout& layout) : layout_(layout) {
+Win32Window::Win32Window(const WindowLayout& layout) : LayoutWindow(layout) {
   surface_ = std::make_unique<Win32Surface>(nullptr, scale_, layout.backColor, kWindowStyle,
                                             kWindowExStyle, RECT{0, 0, 0, 0});
   const HWND window = surface_->Handle();
@@ -57,7 +57,7 @@ Win32Window::Win32Window(const WindowLayout& layout) : layout_(layout) {
 Win32Window::~Win32Window() {
   surface_->onMessage = nullptr;
   RemovePropW(surface_->Handle(), kDialogKeysProperty);
-  controls_.clear();
+  DestroyControls();
   surface_.reset();
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
@@ -101,21 +101,12 @@ void Win32Window::BuildControls() {
 // A child names a frame that the table holds before it.
 Win32Surface& Win32Window::SurfaceFor(const std::string& parentName) {
   if (parentName.empty()) return *surface_;
-  auto found = byName_.find(parentName);
-  auto* frame = found == byName_.end() ? nullptr : dynamic_cast<Win32Frame*>(found->second);
+  auto* frame = dynamic_cast<Win32Frame*>(ControlNamed(parentName));
   if (frame == nullptr) {
     throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
                            " before its children");
   }
   return frame->Surface();
-}
-
-void Win32Window::AddControl(std::unique_ptr<Win32Control> control) {
-  const std::string& name = control->Layout().name;
-  if (!byName_.emplace(name, control.get()).second) {
-    throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
-  }
-  controls_.push_back(std::move(control));
 }
 
 // Tab walks the child windows of each surface in their order from the top: they are put in
@@ -207,16 +198,6 @@ void Win32Window::SetCaption(const std::u16string& caption) {
   SetWindowTextW(Handle(), WideChars(caption_));
 }
 
-bool Win32Window::EnsureLoaded() {
-  if (loaded_) return true;
-  loaded_ = true;
-  CentreOnScreen();
-  if constexpr (kTimingBuild) TimingMark("load:" + layout_.name);
-  for (const auto& control : controls_) control->OnWindowLoaded();
-  if (onLoad) onLoad();
-  return loaded_;
-}
-
 // The whole window, title bar and borders included, is centred in the monitor's work area.
 void Win32Window::CentreOnScreen() {
   RECT frame;
@@ -234,11 +215,6 @@ void Win32Window::CentreOnScreen() {
 void Win32Window::ShowActive() {
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
-}
-
-void Win32Window::Show() {
-  if (!EnsureLoaded()) return;
-  ShowActive();
 }
 
 // The other windows of the program take no input until this one closes; they are enabled
@@ -259,7 +235,7 @@ void Win32Window::ShowModal() {
   modal_ = true;
   ShowActive();
   MSG message;
-  while (loaded_ && modal_) {
+  while (Loaded() && modal_) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got <= 0) {
       PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that owns the end
@@ -278,27 +254,14 @@ void Win32Window::EnableOthers() {
   disabled_.clear();
 }
 
-bool Win32Window::Close() {
-  if (!loaded_) return true;
-  // A second request while the first one's handlers run (they may ask the user) waits for
-  // the answer to the first.
-  if (closing_) return false;
-  closing_ = true;
-  bool cancel = false;
-  if (onQueryUnload) onQueryUnload(cancel);
-  if (!cancel && onUnload) onUnload(cancel);
-  closing_ = false;
-  if (cancel) return false;
-  Unload();
-  return true;
-}
-
-void Win32Window::Unload() {
-  loaded_ = false;
+// The other windows are enabled again before this one hides, so that the activation goes back
+// to one of them.
+void Win32Window::Hide() {
   EnableOthers();
   ShowWindow(Handle(), SW_HIDE);
-  for (const auto& control : controls_) control->Reset();
-  SetCaption(layout_.caption);
+}
+
+void Win32Window::Unloaded() {
   PostMessageW(Handle(), WM_NULL, 0, 0);  // wakes a modal loop that waits for a message
 }
 
@@ -306,40 +269,6 @@ void Win32Window::Unload() {
 void Win32Window::SetTopmost(bool onTop) {
   SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE);
-}
-
-const Win32Control* Win32Window::Control(std::string_view name) const {
-  auto found = byName_.find(name);
-  return found == byName_.end() ? nullptr : found->second;
-}
-
-template <class T>
-T& Win32Window::Find(std::string_view name, const char* kind) {
-  auto found = byName_.find(name);
-  if (found != byName_.end()) {
-    if (auto* control = dynamic_cast<T*>(found->second)) return *control;
-  }
-  throw std::logic_error("window " + layout_.name + " holds no " + kind + " named " +
-                         std::string(name));
-}
-
-Label& Win32Window::GetLabel(std::string_view name) {
-  return Find<Win32Label>(name, "label");
-}
-TextBox& Win32Window::GetTextBox(std::string_view name) {
-  return Find<Win32TextBox>(name, "text box");
-}
-Button& Win32Window::GetButton(std::string_view name) {
-  return Find<Win32Button>(name, "button");
-}
-Image& Win32Window::GetImage(std::string_view name) {
-  return Find<Win32Image>(name, "image");
-}
-ProgressBar& Win32Window::GetProgressBar(std::string_view name) {
-  return Find<Win32ProgressBar>(name, "progress bar");
-}
-Timer& Win32Window::GetTimer(std::string_view name) {
-  return Find<Win32Timer>(name, "timer");
 }
 
 }  // namespace larkspan
