@@ -1,16 +1,19 @@
-// The start-up benchmark's reference: a bare Qt 6 window of the given size in pixels, built
+// The start-up benchmark's references: a bare Qt 6 window of the given size in pixels, built
 // with the program's compiler flags, that reports its first paint (its start, and the return
 // to the event loop after it) in the program's timing format (see src/os/Timing.h) and
-// does nothing else.
-//   bench_bare_window WIDTH HEIGHT
+// does nothing else; with --text it shows one line of text in a label, and so pays for the
+// font system as any window with text must.
+//   bench_bare_window WIDTH HEIGHT [--text]
 #include <sys/resource.h>
 #include <time.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -45,14 +48,19 @@ class BareWindow final : public QWidget {
 int main(int argc, char** argv) {
   const int width = argc > 2 ? std::atoi(argv[1]) : 0;
   const int height = argc > 2 ? std::atoi(argv[2]) : 0;
-  if (width <= 0 || height <= 0) {
-    std::fprintf(stderr, "usage: bench_bare_window WIDTH HEIGHT\n");
+  const bool withText = argc > 3 && std::strcmp(argv[3], "--text") == 0;
+  if (width <= 0 || height <= 0 || (argc > 3 && !withText)) {
+    std::fprintf(stderr, "usage: bench_bare_window WIDTH HEIGHT [--text]\n");
     return 2;
   }
   QApplication app(argc, argv);
   BareWindow window;
   window.setFixedSize(width, height);
   window.setWindowTitle(QStringLiteral("Bare window"));
+  if (withText) {
+    auto* label = new QLabel(QStringLiteral("Checking for updates ..."), &window);
+    label->move(20, 20);
+  }
   window.show();
   return app.exec();
 }
