@@ -11,6 +11,8 @@
 
 namespace larkspan {
 
+class Transfer;
+
 // The control's design-time settings.
 struct InetSettings {
   int remotePort = 80;             // for http addresses that name no port
@@ -53,8 +55,7 @@ class Inet {
  private:
   InetSettings settings_;
   std::function<bool()> stopRequested_;
-  struct Request;  // one request, in the platform's client library
-  std::shared_ptr<Request> transfer_;
+  std::shared_ptr<Transfer> transfer_;  // the current request, in the platform's library
 };
 
 }  // namespace larkspan

@@ -7,19 +7,16 @@
 #include <utility>
 #include <vector>
 
-#include "os/CodePage.h"
+#include "base/Failure.h"
 #include "net/HttpHeaders.h"
 #include "net/curl/CurlSession.h"
-#include "base/Failure.h"
 #include "net/curl/CurlTransfer.h"
+#include "os/CodePage.h"
 #include "text/AsciiText.h"
 #include "ui/Ui.h"
 
 namespace larkspan {
 namespace {
-
-// How long GetChunk waits for data between two passes of the event pump.
-constexpr std::chrono::milliseconds kPumpInterval{5};
 
 std::string UsableAddress(const std::u16string& url, const InetSettings& settings) {
   // Like the control, accept "host/path" as an http address.
@@ -89,14 +86,10 @@ class FetchWatch {
 
 }  // namespace
 
-struct Inet::Request : CurlTransfer {
-  using CurlTransfer::CurlTransfer;
-};
-
-Inet::Inet(InetSettings settings) : settings_(settings) {}
-
-Inet::~Inet() {
-  Cancel();
+std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly,
+                                        const InetSettings& settings) {
+  return std::make_shared<CurlTransfer>(UsableAddress(url, settings), headOnly,
+                                        std::chrono::seconds(settings.requestTimeoutSeconds));
 }
 
 std::u16string Inet::OpenURL(const std::u16string& url) {
@@ -126,64 +119,6 @@ std::u16string Inet::OpenURL(const std::u16string& url) {
                          *errorText != '\0' ? errorText : curl_easy_strerror(result));
   }
   return ToWide(body.text);
-}
-
-void Inet::Execute(const std::u16string& url, const std::u16string& operation) {
-  Cancel();
-  bool headOnly = EqualsIgnoringAsciiCase(operation, u"HEAD");
-  if (!headOnly && !EqualsIgnoringAsciiCase(operation, u"GET")) {
-    throw Failure(kTransferFailed, "unsupported operation " + ToUtf8(operation));
-  }
-  std::string address = UsableAddress(url, settings_);
-  transfer_ = std::make_shared<Request>(address, headOnly,
-                                             std::chrono::seconds(settings_.requestTimeoutSeconds));
-}
-
-bool Inet::StillExecuting() {
-  return transfer_ && transfer_->StillExecuting();
-}
-
-std::u16string Inet::GetHeader(const std::u16string& name) {
-  if (!transfer_) return {};
-  std::optional<std::string> value = transfer_->Header(ToNarrow(name));
-  return value ? ToWide(*value) : std::u16string();
-}
-
-std::vector<std::uint8_t> Inet::GetChunk(std::int32_t size) {
-  // Hold the request ourselves: a handler run by DoEvents may cancel and drop it.
-  std::shared_ptr<Request> transfer = transfer_;
-  if (!transfer) RaiseTransferFailure(TransferError::kNoRequest);
-  if (size < 0) throw Failure(kTransferFailed, "negative chunk size");
-  std::vector<std::uint8_t> chunk;
-  chunk.reserve(static_cast<std::size_t>(size));
-  for (;;) {
-    switch (transfer->ReadInto(chunk, static_cast<std::size_t>(size), kPumpInterval)) {
-      case CurlTransfer::ReadResult::kComplete:
-        return chunk;
-      case CurlTransfer::ReadResult::kPending:
-        DoEvents();
-        if (stopRequested_ && stopRequested_()) {
-          Cancel();
-          RaiseTransferFailure(TransferError::kCancelled);
-        }
-        break;
-      case CurlTransfer::ReadResult::kCancelled:
-        RaiseTransferFailure(TransferError::kCancelled);
-      case CurlTransfer::ReadResult::kEnded: {
-        TransferError error = transfer->Error();
-        // A body that ended cleanly but short of what was asked for is a broken response too.
-        RaiseTransferFailure(error == TransferError::kNone ? TransferError::kBroken : error,
-                             transfer->ErrorDetail());
-      }
-    }
-  }
-}
-
-void Inet::Cancel() {
-  if (!transfer_) return;
-  std::shared_ptr<Request> transfer = std::move(transfer_);
-  transfer_.reset();
-  transfer->Cancel();
 }
 
 }  // namespace larkspan

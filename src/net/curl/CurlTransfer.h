@@ -17,6 +17,7 @@
 
 #include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
+#include "net/Transfer.h"
 #include "net/curl/CurlSession.h"
 
 namespace larkspan {
@@ -25,7 +26,7 @@ namespace larkspan {
 // redirects followed (at most CurlTransfer::kMaxRedirects) and the connect time-out.
 void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout);
 
-class CurlTransfer {
+class CurlTransfer final : public Transfer {
  public:
   // The body is held at most this far ahead of the reader; the connection pauses beyond it.
   static constexpr std::size_t kBufferBytes = 4u << 20;
@@ -34,28 +35,26 @@ class CurlTransfer {
   static constexpr std::size_t kBatchBytes = 64u << 10;
   static constexpr long kMaxRedirects = 10;
 
-  enum class ReadResult { kComplete, kPending, kEnded, kCancelled };
-
   // Starts the request at once on a worker thread. `idleTimeout` ends it when nothing arrives
   // for that long (time spent paused because the reader lags does not count).
   CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout);
-  ~CurlTransfer();  // cancels
+  ~CurlTransfer() override;  // cancels
   CurlTransfer(const CurlTransfer&) = delete;
   CurlTransfer& operator=(const CurlTransfer&) = delete;
 
   // Ends the request, closes its connection and joins the worker. Idempotent.
-  void Cancel();
+  void Cancel() override;
   // True until the final response's headers are in or the request has ended.
-  bool StillExecuting() const;
+  bool StillExecuting() const override;
   // The first value of the header in the final response (name without case), or nothing.
-  std::optional<std::string> Header(std::string_view name) const;
+  std::optional<std::string> Header(std::string_view name) const override;
   // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more. One
   // reader at a time.
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
-                      std::chrono::milliseconds wait);
+                      std::chrono::milliseconds wait) override;
   // Why the request ended (kNone while it runs or after a complete body).
-  TransferError Error() const;
-  std::string ErrorDetail() const;
+  TransferError Error() const override;
+  std::string ErrorDetail() const override;
 
  private:
   using Clock = std::chrono::steady_clock;

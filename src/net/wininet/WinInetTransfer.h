@@ -19,21 +19,21 @@
 
 #include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
+#include "net/Transfer.h"
 #include "net/TransferError.h"
 #include "net/wininet/WinInetSession.h"
 
 namespace larkspan {
 
-class WinInetTransfer {
+class WinInetTransfer final : public Transfer {
  public:
   // Starts the request at once on a worker thread, which holds the transfer until it is done.
   // `timeout` bounds connecting and every silence of the server; a body beyond `maxBody` bytes
   // ends the request as too large.
-  template <class Transfer = WinInetTransfer>
-  static std::shared_ptr<Transfer> Start(HttpAddress address, bool headOnly,
-                                         std::chrono::seconds timeout,
-                                         std::uint64_t maxBody = kNoLimit) {
-    auto transfer = std::make_shared<Transfer>(maxBody);
+  static std::shared_ptr<WinInetTransfer> Start(HttpAddress address, bool headOnly,
+                                                std::chrono::seconds timeout,
+                                                std::uint64_t maxBody = kNoLimit) {
+    auto transfer = std::make_shared<WinInetTransfer>(maxBody);
     transfer->StartWorker(transfer, std::move(address), headOnly, timeout);
     return transfer;
   }
@@ -42,25 +42,23 @@ class WinInetTransfer {
   static constexpr std::size_t kBufferBytes = 4u << 20;
   static constexpr std::uint64_t kNoLimit = UINT64_MAX;
 
-  enum class ReadResult { kComplete, kPending, kEnded, kCancelled };
-
   explicit WinInetTransfer(std::uint64_t maxBody) : maxBody_(maxBody) {}  // see Start
   WinInetTransfer(const WinInetTransfer&) = delete;
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
   // Ends the request at once, whatever it was doing, and closes its connection. Idempotent.
-  void Cancel();
+  void Cancel() override;
   // True until the final response's headers are in or the request has ended.
-  bool StillExecuting() const;
+  bool StillExecuting() const override;
   // The first value of the header in the final response (name without case), or nothing.
-  std::optional<std::string> Header(std::string_view name) const;
+  std::optional<std::string> Header(std::string_view name) const override;
   // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more.
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
-                      std::chrono::milliseconds wait);
+                      std::chrono::milliseconds wait) override;
   // Why the request ended (kNone while it runs or after a complete body; kCancelled once
   // cancelled before it ended).
-  TransferError Error() const;
-  std::string ErrorDetail() const;
+  TransferError Error() const override;
+  std::string ErrorDetail() const override;
 
  private:
   void StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address, bool headOnly,

@@ -1,0 +1,45 @@
+#pragma once
+// One request of the transfer control, run by the platform's client library on a worker
+// thread (net/curl on Linux, net/wininet on Windows): its head, its body through a bounded
+// buffer, and how it ended. The control itself (net/Inet) is the same on every platform.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/TransferError.h"
+
+namespace larkspan {
+
+struct InetSettings;
+
+class Transfer {
+ public:
+  enum class ReadResult { kComplete, kPending, kEnded, kCancelled };
+
+  virtual ~Transfer() = default;
+  // Ends the request at once, whatever it was doing, and closes its connection. Idempotent.
+  virtual void Cancel() = 0;
+  // True until the final response's headers are in or the request has ended.
+  virtual bool StillExecuting() const = 0;
+  // The first value of the header in the final response (name without case), or nothing.
+  virtual std::optional<std::string> Header(std::string_view name) const = 0;
+  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more. One
+  // reader at a time.
+  virtual ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
+                              std::chrono::milliseconds wait) = 0;
+  // Why the request ended (kNone while it runs or after a complete body).
+  virtual TransferError Error() const = 0;
+  virtual std::string ErrorDetail() const = 0;
+};
+
+// Starts a GET (or, with `headOnly`, a HEAD) of `url` on the platform's client library; raises
+// a failure for an address that it cannot use.
+std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly,
+                                        const InetSettings& settings);
+
+}  // namespace larkspan
