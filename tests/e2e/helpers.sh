@@ -57,15 +57,17 @@ expect_clean_exit() {
   wait "$UPDATER" || fail "exit status $?"
 }
 
-window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# (Bounded: a search that meets a window going away can wait for ever; the caller asks again.)
+window_id() { timeout 5 xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 shown() { [ -n "$(window_id "$1")" ]; }
 # Prints the id of the visible window whose title matches $1, once there is one.
 wait_window() { wait_for 15 "a window named $1" shown "$1" && window_id "$1"; }
 
 # Clicks at client pixel ($2, $3) of window $1; without a window manager there is no frame.
 click_at() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local X Y WIDTH HEIGHT SCREEN WINDOW geometry
+  geometry=$(timeout 5 xdotool getwindowgeometry --shell "$1") || fail "no window $1"
+  eval "$geometry"
   # The X server takes the move before the click. (Not --sync: that waits for the pointer to
   # move, and it may be there already from the previous test on the same display.)
   timeout 10 xdotool mousemove $((X + $2)) $((Y + $3)) sleep 0.1 click 1 || fail "click at $2 $3"
@@ -78,7 +80,7 @@ send() {
 }
 
 # The window's client area only.
-shot() { import -window "$1" "$2"; }
+shot() { timeout 10 import -window "$1" "$2"; }
 
 # True when area $2 of picture $1 is one flat colour, give or take.
 area_flat() {

@@ -10,7 +10,7 @@ start_updater "Vantrel*3.1*0101000"
 
 message=$(wait_window "Quillmere")
 sleep 2 # the update window would open within 200 ms of the start
-names=$(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true)
+names=$(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true)
 [ "$names" = "Quillmere - Larkspan" ] || fail "the windows shown are: $names"
 shot "$message" "$SHOTS/refusal.png"
 area_flat "$SHOTS/refusal.png" 100x40+0+0 && fail "the message shows nothing"

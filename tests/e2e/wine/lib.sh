@@ -38,8 +38,9 @@ start_updater() {
 # Keys reach a Wine window only while the pointer is over it, as there is no window manager:
 # the pointer goes to the window's top edge first, away from its buttons.
 send() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) sleep 0.2
-  xdotool "$2" "${@:3}"
+  local X Y WIDTH HEIGHT SCREEN WINDOW geometry
+  geometry=$(timeout 5 xdotool getwindowgeometry --shell "$1") || fail "no window $1"
+  eval "$geometry"
+  timeout 10 xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) sleep 0.2 || fail "no pointer on $1"
+  timeout 20 xdotool "$2" "${@:3}" || fail "keys to window $1"
 }
