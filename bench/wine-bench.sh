@@ -27,6 +27,9 @@ WINE_RUN=("$ROOT/cmake/wine-run.sh" --prefix "$PREFIX")
 URL_BASE="http://127.0.0.1:$PORT"
 ARGS="Vantrel*3.1*0101000*$URL_BASE/vantrel/update.txt"
 WORK_C=bench-$$
+DEMO_SERVER=$LINUX_BIN/larkspan-demo-server
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
 WORK=$PREFIX/drive_c/$WORK_C
 
 server="" program=""
@@ -37,10 +40,6 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-die() {
-  echo "wine-bench: $*" >&2
-  exit 1
-}
 "${WINE_RUN[@]}" --start
 mkdir -p "$WORK"
 DISPLAY=$(cat "$PREFIX/.display")
@@ -52,41 +51,18 @@ export DISPLAY
 keeper=$!
 sleep 2
 
-now_us() { echo "${EPOCHREALTIME/./}"; }
-calc() { awk "BEGIN { printf \"$1\", $2 }"; }
-median() {
-  printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1}
-    END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-# Field $3 (1 wall us, 2 cpu us, 3 peak KiB, 4 value) of the first mark matching $2 in file $1.
-mark() {
-  tr -d '\r' <"$1" | awk -v event="^($2)\$" -v field="$3" \
-    '$1 == "larkspan-timing" && $2 ~ event { print $(field + 2); exit }'
-}
-wait_mark() {
-  local deadline=$((SECONDS + $3))
-  while [ $SECONDS -le $deadline ]; do
-    grep -Eaq "^larkspan-timing ($2) " "$1" 2>/dev/null && return 0
-    sleep 0.02
+# The wine server of this bench's prefix (other prefixes may have servers of their own).
+wineserver_pid() {
+  local pid
+  for pid in $(pgrep -f "^/usr/lib/wine/wineserver"); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$PREFIX"; then
+      echo "$pid"
+      return
+    fi
   done
-  return 1
+  die "no wine server for $PREFIX"
 }
-# CPU seconds that process $1 has used so far.
-cpu_seconds() {
-  awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print ($12 + $13) / hz }' "/proc/$1/stat"
-}
-wineserver_pid() { pgrep -f "^/usr/lib/wine/wineserver" | head -n 1; }
 
-start_server() {
-  if [ -n "$server" ]; then kill "$server" && wait "$server" 2>/dev/null || true; fi
-  "$LINUX_BIN/larkspan-demo-server" --port "$PORT" "$@" >"$WORK/server.log" 2>&1 &
-  server=$!
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "$URL_BASE/" && return 0
-    sleep 0.05
-  done
-  die "demo server did not start: $(cat "$WORK/server.log")"
-}
 # Runs a Windows program of the build with its standard error in $1; the rest are its arguments.
 start_program() {
   local log=$1

@@ -52,10 +52,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "bench: stopped by a failure (status $?) at line $LINENO" >&2' ERR
-die() {
-  echo "bench: $*" >&2
-  exit 1
-}
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
+DEMO_SERVER=$BIN/larkspan-demo-server
 
 exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
 xvfb=$!
@@ -63,46 +62,6 @@ read -r -t 10 display <&5 || die "Xvfb did not start"
 export DISPLAY=":$display"
 
 # ---------------------------------------------------------------- helpers
-
-now_us() { echo "${EPOCHREALTIME/./}"; }
-
-median() {
-  printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1}
-    END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-
-calc() { awk "BEGIN { printf \"$1\", $2 }"; }
-
-# Field $3 (1 wall us, 2 cpu us, 3 peak rss KiB, 4 value) of the first mark matching $2.
-mark() {
-  awk -v event="^($2)\$" -v field="$3" \
-    '$1 == "larkspan-timing" && $2 ~ event { print $(field + 2); exit }' "$1"
-}
-mark_name() { awk -v event="^($2)\$" '$1 == "larkspan-timing" && $2 ~ event { print $2; exit }' "$1"; }
-
-# Waits up to $3 seconds for a mark matching $2 in file $1.
-wait_mark() {
-  local deadline=$((SECONDS + $3))
-  while [ $SECONDS -le $deadline ]; do
-    grep -Eq "^larkspan-timing ($2) " "$1" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
-start_server() {
-  if [ -n "$server" ]; then
-    kill "$server"
-    wait "$server" 2>/dev/null || true
-  fi
-  "$BIN/larkspan-demo-server" --port "$PORT" "$@" >"$WORK/server.log" 2>&1 &
-  server=$!
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "$URL_BASE/" && return 0
-    sleep 0.05
-  done
-  die "demo server did not start: $(cat "$WORK/server.log")"
-}
 
 # The log is emptied before the program starts: the marks of the previous run must not be
 # taken for this one's.
@@ -115,11 +74,6 @@ stop_updater() {
   kill "$updater" 2>/dev/null || true
   wait "$updater" 2>/dev/null || true
   updater=""
-}
-
-# CPU seconds (every thread) that process $1 has used so far.
-cpu_seconds() {
-  awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print ($12 + $13) / hz }' "/proc/$1/stat"
 }
 
 # ---------------------------------------------------------------- start-up and check
