@@ -3,14 +3,17 @@
 // thread (net/curl on Linux, net/wininet on Windows): its head, its body through a bounded
 // buffer, and how it ended. The control itself (net/Inet) is the same on every platform.
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "net/HttpHeaders.h"
 #include "net/TransferError.h"
 
 namespace larkspan {
@@ -35,6 +38,28 @@ class Transfer {
   // Why the request ended (kNone while it runs or after a complete body).
   virtual TransferError Error() const = 0;
   virtual std::string ErrorDetail() const = 0;
+};
+
+// What the requests of both client libraries keep under one lock, written by their worker and
+// read by the control: the final response's head once it is in, how the request ended, and
+// whether it was cancelled.
+class TransferCore : public Transfer {
+ public:
+  bool StillExecuting() const final;
+  std::optional<std::string> Header(std::string_view name) const final;
+  // kCancelled once cancelled, whatever the worker saw.
+  TransferError Error() const final;
+  std::string ErrorDetail() const final;
+
+ protected:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool cancelled_ = false;
+  bool headersDone_ = false;
+  bool finished_ = false;
+  TransferError error_ = TransferError::kNone;
+  std::string errorDetail_;
+  HttpHeaders headers_;  // of the final response; seen by the reader once headersDone_
 };
 
 // Starts a GET (or, with `headOnly`, a HEAD) of `url` on the platform's client library; raises

@@ -28,7 +28,9 @@ struct ProbeState {
   static std::size_t OnBody(char*, std::size_t, std::size_t, void*) { return 0; }
 };
 
-bool Probe(const std::u16string& address) {
+}  // namespace
+
+bool IsUrlOnline(const std::u16string& address) {
   std::optional<std::string> url = NormalizeAddress(ToNarrow(address), false);
   if (!url) return false;
   try {
@@ -47,19 +49,6 @@ bool Probe(const std::u16string& address) {
   } catch (const Failure&) {
     return false;
   }
-}
-
-}  // namespace
-
-bool IsOnline(const std::vector<std::u16string>& probeAddresses) {
-  for (const std::u16string& address : probeAddresses) {
-    if (Probe(address)) return true;
-  }
-  return false;
-}
-
-bool IsUrlOnline(const std::u16string& address) {
-  return Probe(address);
 }
 
 }  // namespace larkspan

@@ -41,27 +41,6 @@ void CurlTransfer::Cancel() {
   if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
 }
 
-bool CurlTransfer::StillExecuting() const {
-  std::lock_guard lock(mutex_);
-  return !headersDone_ && !finished_;
-}
-
-std::optional<std::string> CurlTransfer::Header(std::string_view name) const {
-  std::lock_guard lock(mutex_);
-  if (!headersDone_) return std::nullopt;
-  return FindHeader(finalHeaders_, name);
-}
-
-TransferError CurlTransfer::Error() const {
-  std::lock_guard lock(mutex_);
-  return cancelled_ ? TransferError::kCancelled : error_;
-}
-
-std::string CurlTransfer::ErrorDetail() const {
-  std::lock_guard lock(mutex_);
-  return errorDetail_;
-}
-
 CurlTransfer::ReadResult CurlTransfer::ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
                                                 std::chrono::milliseconds wait) {
   // The download asks for a kilobyte at a time, thousands of times a second: most requests are
@@ -179,7 +158,7 @@ void CurlTransfer::Finish(TransferError error, std::string detail) {
     // A response that completed without a header block we could call final (an unusual 3xx,
     // say) still counts as the response.
     if (error == TransferError::kNone && !headersDone_) {
-      finalHeaders_ = head_.Headers();
+      headers_ = head_.Headers();
       headersDone_ = true;
     }
   }
@@ -209,7 +188,7 @@ bool CurlTransfer::HeaderLine(std::string_view line) {
     return false;
   }
   if (IsFinalResponse()) {
-    finalHeaders_ = head_.Headers();
+    headers_ = head_.Headers();
     headersDone_ = true;
     changed_.notify_all();
   }

@@ -26,7 +26,7 @@ namespace larkspan {
 // redirects followed (at most CurlTransfer::kMaxRedirects) and the connect time-out.
 void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout);
 
-class CurlTransfer final : public Transfer {
+class CurlTransfer final : public TransferCore {
  public:
   // The body is held at most this far ahead of the reader; the connection pauses beyond it.
   static constexpr std::size_t kBufferBytes = 4u << 20;
@@ -44,17 +44,8 @@ class CurlTransfer final : public Transfer {
 
   // Ends the request, closes its connection and joins the worker. Idempotent.
   void Cancel() override;
-  // True until the final response's headers are in or the request has ended.
-  bool StillExecuting() const override;
-  // The first value of the header in the final response (name without case), or nothing.
-  std::optional<std::string> Header(std::string_view name) const override;
-  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more. One
-  // reader at a time.
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
                       std::chrono::milliseconds wait) override;
-  // Why the request ended (kNone while it runs or after a complete body).
-  TransferError Error() const override;
-  std::string ErrorDetail() const override;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -72,21 +63,13 @@ class CurlTransfer final : public Transfer {
   void TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size);
 
   const std::chrono::seconds idleTimeout_;
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
   ByteRing ring_{kBufferBytes};
   CURLM* wakeTarget_ = nullptr;  // the worker's multi handle while it may be woken
   CURL* easy_ = nullptr;         // for status queries from the header callback (worker only)
   bool paused_ = false;
   bool resumeWanted_ = false;
-  bool cancelled_ = false;
-  bool headersDone_ = false;
-  bool finished_ = false;
-  TransferError error_ = TransferError::kNone;
   TransferError abortReason_ = TransferError::kNone;  // why a callback stopped the transfer
-  std::string errorDetail_;
-  HttpHeadReader head_;  // the response being received
-  HttpHeaders finalHeaders_;
+  HttpHeadReader head_;                               // the response being received
   Clock::time_point lastActivity_;
   std::thread worker_;
   // The reader's batch: taken from the ring in one go, handed out in the reader's sizes without

@@ -9,9 +9,11 @@ namespace {
 // The probes run on the user-interface thread, which they block.
 constexpr InternetTimeouts kProbeTimeouts{10000, 10000};
 
+}  // namespace
+
 // Answered as soon as a response's head is in. Its body is never read, so the connection
 // cannot serve another request and is not kept.
-bool Probe(const std::u16string& address) {
+bool IsUrlOnline(const std::u16string& address) {
   std::optional<HttpAddress> url = ParseHttpAddress(address, false);
   if (!url) return false;
   InternetHandle session = OpenSession(kProbeTimeouts);
@@ -20,19 +22,6 @@ bool Probe(const std::u16string& address) {
                                ? OpenRequest(connection.get(), *url, L"GET", kProbeTimeouts, false)
                                : InternetHandle();
   return request && SendRequest(request.get());
-}
-
-}  // namespace
-
-bool IsOnline(const std::vector<std::u16string>& probeAddresses) {
-  for (const std::u16string& address : probeAddresses) {
-    if (Probe(address)) return true;
-  }
-  return false;
-}
-
-bool IsUrlOnline(const std::u16string& address) {
-  return Probe(address);
 }
 
 }  // namespace larkspan

@@ -59,27 +59,6 @@ void WinInetTransfer::Cancel() {
   changed_.wait_for(lock, kWorkerGrace, [this] { return workerDone_; });
 }
 
-bool WinInetTransfer::StillExecuting() const {
-  std::lock_guard lock(mutex_);
-  return !headersDone_ && !finished_;
-}
-
-std::optional<std::string> WinInetTransfer::Header(std::string_view name) const {
-  std::lock_guard lock(mutex_);
-  if (!headersDone_) return std::nullopt;
-  return FindHeader(headers_, name);
-}
-
-TransferError WinInetTransfer::Error() const {
-  std::lock_guard lock(mutex_);
-  return cancelled_ ? TransferError::kCancelled : error_;
-}
-
-std::string WinInetTransfer::ErrorDetail() const {
-  std::lock_guard lock(mutex_);
-  return errorDetail_;
-}
-
 WinInetTransfer::ReadResult WinInetTransfer::ReadInto(std::vector<std::uint8_t>& out,
                                                       std::size_t size,
                                                       std::chrono::milliseconds wait) {

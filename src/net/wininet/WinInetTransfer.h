@@ -25,7 +25,7 @@
 
 namespace larkspan {
 
-class WinInetTransfer final : public Transfer {
+class WinInetTransfer final : public TransferCore {
  public:
   // Starts the request at once on a worker thread, which holds the transfer until it is done.
   // `timeout` bounds connecting and every silence of the server; a body beyond `maxBody` bytes
@@ -46,19 +46,9 @@ class WinInetTransfer final : public Transfer {
   WinInetTransfer(const WinInetTransfer&) = delete;
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
-  // Ends the request at once, whatever it was doing, and closes its connection. Idempotent.
   void Cancel() override;
-  // True until the final response's headers are in or the request has ended.
-  bool StillExecuting() const override;
-  // The first value of the header in the final response (name without case), or nothing.
-  std::optional<std::string> Header(std::string_view name) const override;
-  // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more.
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
                       std::chrono::milliseconds wait) override;
-  // Why the request ended (kNone while it runs or after a complete body; kCancelled once
-  // cancelled before it ended).
-  TransferError Error() const override;
-  std::string ErrorDetail() const override;
 
  private:
   void StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address, bool headOnly,
@@ -76,18 +66,10 @@ class WinInetTransfer final : public Transfer {
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size);
 
   const std::uint64_t maxBody_;
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
   ByteRing ring_{kBufferBytes};
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
   bool paused_ = false;          // the worker waits for the reader to make room
-  bool cancelled_ = false;
-  bool headersDone_ = false;
-  bool finished_ = false;
   bool workerDone_ = false;
-  TransferError error_ = TransferError::kNone;
-  std::string errorDetail_;
-  HttpHeaders headers_;
   std::optional<std::uint64_t> length_;  // as the head announces it
 };
 
