@@ -16,19 +16,8 @@ fi
 
 BIN="${LARKSPAN_BINARY_DIR:?set by CTest}/bin"
 DEMO_SERVER="$BIN/larkspan-demo-server"
-# The demo server stands where the build's addresses point: the maker's and the product's sites
-# must both be on this machine, on one port. A build for a real site skips these tests.
-site_port() {
-  sed -n "s#.*$1\[\] = \"http://\(127\.0\.0\.1\|localhost\):\([0-9]*\)/\";#\2#p" \
-    "$LARKSPAN_BINARY_DIR/generated/Deployment.h"
-}
-PORT=$(site_port kCompanyUrl)
-if [ -z "$PORT" ] || [ "$PORT" != "$(site_port kProductUrl)" ]; then
-  echo "e2e: skipped: the build's deployment addresses are not one port on this machine"
-  exit 77
-fi
-INFO_URL="http://127.0.0.1:$PORT/vantrel/update.txt"
-SHOTS="$LARKSPAN_BINARY_DIR/e2e-shots"
+# shellcheck source=tests/e2e/port.sh
+source "$(dirname "${BASH_SOURCE[0]}")/port.sh"
 WORK=$(mktemp -d /tmp/larkspan-e2e.XXXXXX) # mode 700, as a runtime folder must be
 mkdir -p "$SHOTS" "$WORK/home/Desktop" "$WORK/config" "$WORK/stubs"
 # The English language file, whatever the machine's language.

@@ -8,20 +8,11 @@ BIN="${LARKSPAN_BINARY_DIR:?set by CTest}/bin"
 DEMO_SERVER="${LARKSPAN_DEMO_SERVER:?set by CTest}"
 PREFIX="$LARKSPAN_BINARY_DIR/wine-prefix"
 WINE_RUN="${LARKSPAN_SOURCE_DIR:?set by CTest}/cmake/wine-run.sh"
-site_port() {
-  sed -n "s#.*$1\[\] = \"http://\(127\.0\.0\.1\|localhost\):\([0-9]*\)/\";#\2#p" \
-    "$LARKSPAN_BINARY_DIR/generated/Deployment.h"
-}
-PORT=$(site_port kCompanyUrl)
-if [ -z "$PORT" ] || [ "$PORT" != "$(site_port kProductUrl)" ]; then
-  echo "e2e: skipped: the build's deployment addresses are not one port on this machine"
-  exit 77
-fi
+# shellcheck source=tests/e2e/port.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../port.sh"
 [ -s "$PREFIX/.display" ] || { echo "e2e: the Wine prefix has no display: run through CTest"; exit 1; }
 DISPLAY=$(cat "$PREFIX/.display")
 export DISPLAY
-INFO_URL="http://127.0.0.1:$PORT/vantrel/update.txt"
-SHOTS="$LARKSPAN_BINARY_DIR/e2e-shots"
 # A folder on drive C: of the prefix, as Windows and as Linux see it.
 WORK_C="e2e-$$"
 WORK="$PREFIX/drive_c/$WORK_C"
