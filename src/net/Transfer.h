@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
 #include "net/TransferError.h"
 
@@ -45,6 +46,11 @@ class Transfer {
 // whether it was cancelled.
 class TransferCore : public Transfer {
  public:
+  // The body is held at most this far ahead of the reader; the worker waits beyond it.
+  static constexpr std::size_t kBufferBytes = 4u << 20;
+
+  ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
+                      std::chrono::milliseconds wait) override;
   bool StillExecuting() const final;
   std::optional<std::string> Header(std::string_view name) const final;
   // kCancelled once cancelled, whatever the worker saw.
@@ -59,7 +65,12 @@ class TransferCore : public Transfer {
   bool finished_ = false;
   TransferError error_ = TransferError::kNone;
   std::string errorDetail_;
-  HttpHeaders headers_;  // of the final response; seen by the reader once headersDone_
+  HttpHeaders headers_;          // of the final response; seen by the reader once headersDone_
+  ByteRing ring_{kBufferBytes};  // the body between the worker and the reader
+
+  // Moves what the buffer holds into `out`, up to `size`, and lets the worker go on when the
+  // buffer has room again. Called with the lock held.
+  virtual void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) = 0;
 };
 
 // Starts a GET (or, with `headOnly`, a HEAD) of `url` on the platform's client library; raises

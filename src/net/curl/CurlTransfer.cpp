@@ -49,16 +49,7 @@ CurlTransfer::ReadResult CurlTransfer::ReadInto(std::vector<std::uint8_t>& out, 
     TakeFromBatch(out, size);
     if (out.size() == size) return ReadResult::kComplete;
   }
-  std::unique_lock lock(mutex_);
-  PullLocked(out, size);
-  if (out.size() < size && !finished_ && !cancelled_) {
-    changed_.wait_for(lock, wait,
-                      [&] { return ring_.Size() >= size - out.size() || finished_ || cancelled_; });
-    PullLocked(out, size);
-  }
-  if (cancelled_) return ReadResult::kCancelled;
-  if (out.size() == size) return ReadResult::kComplete;
-  return finished_ ? ReadResult::kEnded : ReadResult::kPending;
+  return TransferCore::ReadInto(out, size, wait);
 }
 
 void CurlTransfer::TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size) {

@@ -28,8 +28,6 @@ void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::se
 
 class CurlTransfer final : public TransferCore {
  public:
-  // The body is held at most this far ahead of the reader; the connection pauses beyond it.
-  static constexpr std::size_t kBufferBytes = 4u << 20;
   // The reader takes up to this much from the buffer under one lock and serves its requests
   // from it.
   static constexpr std::size_t kBatchBytes = 64u << 10;
@@ -59,11 +57,10 @@ class CurlTransfer final : public TransferCore {
   bool IsFinalResponse() const;  // called with the lock held, at the end of a header block
   void Finish(TransferError error, std::string detail);
   void Abort(TransferError reason);  // from a callback, with the lock held
-  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size);
+  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
   void TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size);
 
   const std::chrono::seconds idleTimeout_;
-  ByteRing ring_{kBufferBytes};
   CURLM* wakeTarget_ = nullptr;  // the worker's multi handle while it may be woken
   CURL* easy_ = nullptr;         // for status queries from the header callback (worker only)
   bool paused_ = false;

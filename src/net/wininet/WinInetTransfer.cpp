@@ -59,21 +59,6 @@ void WinInetTransfer::Cancel() {
   changed_.wait_for(lock, kWorkerGrace, [this] { return workerDone_; });
 }
 
-WinInetTransfer::ReadResult WinInetTransfer::ReadInto(std::vector<std::uint8_t>& out,
-                                                      std::size_t size,
-                                                      std::chrono::milliseconds wait) {
-  std::unique_lock lock(mutex_);
-  PullLocked(out, size);
-  if (out.size() < size && !finished_ && !cancelled_) {
-    changed_.wait_for(lock, wait,
-                      [&] { return ring_.Size() >= size - out.size() || finished_ || cancelled_; });
-    PullLocked(out, size);
-  }
-  if (cancelled_) return ReadResult::kCancelled;
-  if (out.size() == size) return ReadResult::kComplete;
-  return finished_ ? ReadResult::kEnded : ReadResult::kPending;
-}
-
 void WinInetTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
   if (cancelled_) return;
   ring_.ReadAppend(out, size - out.size());

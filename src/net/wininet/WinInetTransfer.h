@@ -38,8 +38,6 @@ class WinInetTransfer final : public TransferCore {
     return transfer;
   }
 
-  // The body is held at most this far ahead of the reader; reading pauses beyond it.
-  static constexpr std::size_t kBufferBytes = 4u << 20;
   static constexpr std::uint64_t kNoLimit = UINT64_MAX;
 
   explicit WinInetTransfer(std::uint64_t maxBody) : maxBody_(maxBody) {}  // see Start
@@ -47,8 +45,6 @@ class WinInetTransfer final : public TransferCore {
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
   void Cancel() override;
-  ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
-                      std::chrono::milliseconds wait) override;
 
  private:
   void StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address, bool headOnly,
@@ -63,10 +59,9 @@ class WinInetTransfer final : public TransferCore {
   bool WaitForRoom();  // false once cancelled
   HINTERNET TakeRequest();
   void Finish(TransferError error, std::string detail = {});
-  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size);
+  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
 
   const std::uint64_t maxBody_;
-  ByteRing ring_{kBufferBytes};
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
   bool paused_ = false;          // the worker waits for the reader to make room
   bool workerDone_ = false;
