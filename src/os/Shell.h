@@ -16,5 +16,7 @@ using ShellLauncher = std::function<void(const std::vector<std::string>& argv)>;
 // Replaces the launcher (for tests); returns the previous one. An empty launcher restores the
 // default: xdg-open from PATH, detached, leaving no zombie behind; ShellExecuteW on Windows.
 ShellLauncher SetShellLauncher(ShellLauncher launcher);
+// The launcher set by SetShellLauncher; empty for the platform's own.
+ShellLauncher CurrentShellLauncher();
 
 }  // namespace larkspan

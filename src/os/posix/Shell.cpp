@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <exception>
-#include <mutex>
 #include <sstream>
 
 #include "base/Failure.h"
@@ -14,9 +13,6 @@
 
 namespace larkspan {
 namespace {
-
-std::mutex launcherMutex;
-ShellLauncher customLauncher;
 
 // Double fork: the child exits at once and is reaped here, the grandchild runs the program
 // and is adopted by init, so nothing is left to wait for and no zombie stays behind.
@@ -61,11 +57,7 @@ std::vector<std::string> Arguments(const std::u16string& file, const std::u16str
 
 void ShellOpen(const std::u16string& file, const std::u16string& parameters) {
   if (file.empty()) return;  // nothing to open
-  ShellLauncher launcher;
-  {
-    std::lock_guard lock(launcherMutex);
-    launcher = customLauncher;
-  }
+  const ShellLauncher launcher = CurrentShellLauncher();
   try {
     if (launcher) {
       launcher(Arguments(file, parameters));
@@ -75,13 +67,6 @@ void ShellOpen(const std::u16string& file, const std::u16string& parameters) {
   } catch (const Failure&) {
     // Opening is a courtesy: whatever goes wrong, the caller carries on.
   }
-}
-
-ShellLauncher SetShellLauncher(ShellLauncher launcher) {
-  std::lock_guard lock(launcherMutex);
-  ShellLauncher previous = std::move(customLauncher);
-  customLauncher = std::move(launcher);
-  return previous;
 }
 
 }  // namespace larkspan

@@ -4,29 +4,17 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
-#include <mutex>
-
 #include "base/Failure.h"
 #include "os/CodePage.h"
 #include "os/win32/WideText.h"
 
 namespace larkspan {
-namespace {
-
-std::mutex launcherMutex;
-ShellLauncher customLauncher;
-
-}  // namespace
 
 void ShellOpen(const std::u16string& file, const std::u16string& parameters) {
   if (file.empty()) return;  // nothing to open
   // Without parameters the shell takes the file's default verb; with them, "open" runs it.
   const std::u16string verb = parameters.empty() ? u"" : u"open";
-  ShellLauncher launcher;
-  {
-    std::lock_guard lock(launcherMutex);
-    launcher = customLauncher;
-  }
+  const ShellLauncher launcher = CurrentShellLauncher();
   if (!launcher) {
     // The result is not looked at: opening is a courtesy, the caller carries on either way.
     ShellExecuteW(nullptr, verb.empty() ? nullptr : WideChars(verb), WideChars(file),
@@ -37,13 +25,6 @@ void ShellOpen(const std::u16string& file, const std::u16string& parameters) {
     launcher({"ShellExecuteW", ToUtf8(file), ToUtf8(verb), ToUtf8(parameters)});
   } catch (const Failure&) {
   }
-}
-
-ShellLauncher SetShellLauncher(ShellLauncher launcher) {
-  std::lock_guard lock(launcherMutex);
-  ShellLauncher previous = std::move(customLauncher);
-  customLauncher = std::move(launcher);
-  return previous;
 }
 
 }  // namespace larkspan
