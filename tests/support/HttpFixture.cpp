@@ -180,10 +180,12 @@ struct HttpFixture::State {
   }
 };
 
+// The connection closes after the reply, and the head says so: a client that took it for a
+// kept-alive one could send its next request into the close and see it reset.
 Reply Reply::Text(std::string body, int status, const std::string& extraHeaders) {
   const std::string length = std::to_string(body.size());
   return Raw("HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: " + length +
-                 "\r\nContent-Type: text/plain\r\n" + extraHeaders,
+                 "\r\nContent-Type: text/plain\r\nConnection: close\r\n" + extraHeaders,
              std::move(body));
 }
 

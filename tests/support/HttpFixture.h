@@ -20,7 +20,8 @@ struct Reply {
   int bytesPerSecond = 0;            // pacing of the body (0: as fast as it goes)
   End end = End::kClose;  // after the last byte: close, hold the connection open, or reset it
 
-  // 200 (or `status`) with Content-Length of the whole body and `extraHeaders` ("Name: v\r\n").
+  // 200 (or `status`) with Content-Length of the whole body, "Connection: close" and
+  // `extraHeaders` ("Name: v\r\n").
   static Reply Text(std::string body, int status = 200, const std::string& extraHeaders = "");
   // The head as given (its empty line added), the body after it.
   static Reply Raw(const std::string& headLines, std::string body = "");
