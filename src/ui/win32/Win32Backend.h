@@ -20,7 +20,9 @@ class Win32Backend final : public Ui {
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
                       const std::u16string& title) override;
   // Returns at once when nothing waits in the queue. The download yields twice per kilobyte;
-  // the queue is asked at most once per kQueueLook, and a pass runs only when it holds
+  // the queue is asked at most once per kQueueLook (a click waits at most that long, far
+  // below what anyone notices; each look is a call into the window system, and under Wine
+  // also a look at the display's connection), and a pass runs only when it holds
   // something. Repaints run at most once per kFrame: the download changes a text with almost
   // every kilobyte, and a repaint costs far more than the kilobyte.
   void DoEvents() override;
@@ -29,7 +31,7 @@ class Win32Backend final : public Ui {
   // The program's message loop, until the end of the program; returns the quit code.
   int Run();
 
-  static constexpr std::chrono::microseconds kQueueLook{500};
+  static constexpr std::chrono::microseconds kQueueLook{2000};
   static constexpr std::chrono::milliseconds kFrame{16};
 
  private:

@@ -70,7 +70,10 @@ class Win32Surface {
   void AddPainted(Win32Control& control);
   // A child window whose messages go to `control`.
   void AddChild(HWND child, Win32Control& control);
-  void Invalidate(const RECT& place) const;
+  // Marks `place` for the next paint. A place already marked since the last paint is not
+  // marked again: a label that changes on every chunk of a download asks for the same box
+  // hundreds of times per frame, and each mark is a call into the window system.
+  void Invalidate(const RECT& place);
 
   // The messages that the surface leaves to its window (close, timers, keys, scale): true
   // when handled, with the result.
@@ -91,6 +94,7 @@ class Win32Surface {
   std::vector<ControlLayout> outlines_;
   std::vector<Win32Control*> painted_;
   std::vector<std::pair<HWND, Win32Control*>> children_;
+  std::vector<RECT> marked_;  // since the last paint, the first few
   Win32Control* pressed_ = nullptr;
   bool paintMarked_ = false;
 };
