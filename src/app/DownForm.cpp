@@ -195,6 +195,7 @@ DownForm::RunEnd DownForm::Download() {
   // it was.
   target_.Open(targetPath);
   if (!ReceiveBody(fileSize)) return RunEnd::kStopped;
+  target_.Flush();  // a write that fails now still ends the download as stopped
   CompleteDownload();
   return RunEnd::kCompleted;
 }

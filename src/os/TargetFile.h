@@ -2,14 +2,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace larkspan {
 
-// The file a download is written to. Every append goes straight to the kernel (no buffering
-// in the process), so whatever has been counted as written is in the file even when the
-// program ends at once in the middle of a download.
+// The file a download is written to. Appends are held back in the process up to kHeldBack
+// bytes and then written in one go: a download takes its body a kilobyte at a time, and one
+// system call per kilobyte cost as much as all the rest of its work. What is held back is
+// written by Flush, by Close, and by the end of the program (EndProgram calls
+// FlushTargetFiles), so whatever was counted as written is in the file even when the program
+// ends at once in the middle of a download.
 class TargetFile {
  public:
+  static constexpr std::size_t kHeldBack = 16 * 1024;
+
   TargetFile() = default;
   ~TargetFile() { Close(); }
   TargetFile(const TargetFile&) = delete;
@@ -18,16 +24,30 @@ class TargetFile {
   // Creates the file, or empties it when it exists; writing starts at its first byte.
   // Throws Failure when it cannot be opened for writing.
   void Open(const std::filesystem::path& path);
-  // Appends the bytes at the end of what was written so far. Throws Failure on a write error.
+  // Appends the bytes at the end of what was written so far. Throws Failure on a write error,
+  // which may be that of bytes appended before and held back.
   void Append(const std::uint8_t* data, std::size_t size);
-  // Closes the file if it is open; what was written stays.
-  void Close();
+  // Writes what is held back. Throws Failure on a write error.
+  void Flush();
+  // Writes what is held back as far as it can and closes the file if it is open; what was
+  // written stays. Never throws: it is the end of the stopped path too.
+  void Close() noexcept;
   bool IsOpen() const { return handle_ != kClosed; }
 
  private:
   // The platform's handle of the open file: a descriptor or a Windows HANDLE.
   static constexpr std::intptr_t kClosed = -1;
+  // The platform's part (os/posix, os/win32). WriteAll throws Failure on a write error.
+  static std::intptr_t OpenHandle(const std::filesystem::path& path);
+  static void WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size);
+  static void CloseHandle(std::intptr_t handle) noexcept;
+
   std::intptr_t handle_ = kClosed;
+  std::vector<std::uint8_t> held_;
 };
+
+// Writes what every open target file holds back, as far as it can. For the end of the
+// program, which runs no destructors.
+void FlushTargetFiles() noexcept;
 
 }  // namespace larkspan

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "os/CodePage.h"
+#include "os/TargetFile.h"
 
 namespace larkspan {
 namespace {
@@ -50,6 +51,7 @@ MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16strin
 void DoEvents() { current->DoEvents(); }
 
 void EndProgram() {
+  FlushTargetFiles();  // the end runs no destructors
   current->EndProgram();
   std::abort();  // a back end's EndProgram never returns
 }

@@ -78,6 +78,20 @@ TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
   EXPECT_EQ(ReadFile(Target()), "<html>gone</html>");
 }
 
+#ifndef _WIN32
+// The disk takes none of the bytes: the download ends as stopped, also when the body is so
+// small that nothing reaches the disk before the last chunk.
+TEST_F(DownloadTest, AFileThatCannotBeWrittenEndsTheDownloadAsStopped) {
+  for (const std::size_t size : {std::size_t{2048}, std::size_t{64 * 1024}}) {
+    SCOPED_TRACE(size);
+    Offer(Reply::Text(PatternBody(size)));
+    backend.saveAnswers = {u"/dev/full"};
+    backend.msgAnswers = {MsgBoxResult::kYes};  // it exists: replace it
+    RunThenClose([&] { ExpectStopped(); }, "btnCancel");
+  }
+}
+#endif
+
 // Commands given after the second chunk, each in a new opening of the window. Nothing closes
 // the window inside a pass of the download: a close that goes ahead waits for the download's
 // stopped path, which then closes it.

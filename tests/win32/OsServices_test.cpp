@@ -36,7 +36,7 @@ TEST(OsServicesTest, FoldersComeFromTheModuleAndTheProfile) {
   EXPECT_EQ(UserDesktopFolder(), u"C:\\Users\\Zo\u00eb \u4e2d\\Desktop\\");
 }
 
-TEST(OsServicesTest, TargetFileIsReplacedAndWrittenThrough) {
+TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
   const fs::path folder = fs::temp_directory_path() / L"larkspan \u4e2d";
   fs::create_directories(folder);
   const fs::path path = folder / L"setup.exe";
@@ -45,7 +45,8 @@ TEST(OsServicesTest, TargetFileIsReplacedAndWrittenThrough) {
   file.Open(path);
   file.Append(reinterpret_cast<const std::uint8_t*>("abc"), 3);
   file.Append(reinterpret_cast<const std::uint8_t*>("de"), 2);
-  std::ifstream written(folder / L"setup.exe", std::ios::binary);  // before the close
+  FlushTargetFiles();  // as the program's end does, with the file still open
+  std::ifstream written(folder / L"setup.exe", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abcde");
   file.Close();
   EXPECT_FALSE(file.IsOpen());

@@ -10,8 +10,7 @@
 
 namespace larkspan {
 
-void TargetFile::Open(const std::filesystem::path& path) {
-  Close();
+std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   // Mode 0666 less the user's umask, as any program creates a plain file; close-on-exec so
   // that a program started through the shell does not inherit it.
   int fd;
@@ -23,14 +22,13 @@ void TargetFile::Open(const std::filesystem::path& path) {
     const int code = (error == ENOENT || error == ENOTDIR) ? kPathNotFound : kBadFileName;
     throw Failure(code, "cannot open " + path.string() + ": " + std::strerror(error));
   }
-  handle_ = fd;
+  return fd;
 }
 
-void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
-  if (handle_ == kClosed) throw Failure(kBadFileName, "no target file open");
-  // One write per chunk; the loop only continues a write that the kernel took in part.
+void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size) {
+  // The loop only continues a write that the kernel took in part.
   while (size > 0) {
-    const ssize_t written = ::write(static_cast<int>(handle_), data, size);
+    const ssize_t written = ::write(static_cast<int>(handle), data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       throw Failure(kBadFileName,
@@ -41,11 +39,9 @@ void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-void TargetFile::Close() {
-  if (handle_ == kClosed) return;
+void TargetFile::CloseHandle(std::intptr_t handle) noexcept {
   // A failing close still releases the descriptor; the data is already written.
-  ::close(static_cast<int>(handle_));
-  handle_ = kClosed;
+  ::close(static_cast<int>(handle));
 }
 
 }  // namespace larkspan

@@ -21,8 +21,7 @@ std::string SystemError(DWORD error) {
 
 }  // namespace
 
-void TargetFile::Open(const std::filesystem::path& path) {
-  Close();
+std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   // Others may read the file while it grows; the handle is not inherited by a program that
   // the shell starts.
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -32,16 +31,15 @@ void TargetFile::Open(const std::filesystem::path& path) {
     const int code = error == ERROR_PATH_NOT_FOUND ? kPathNotFound : kBadFileName;
     throw Failure(code, "cannot open " + ToUtf8(path.u16string()) + ": " + SystemError(error));
   }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
+  return reinterpret_cast<std::intptr_t>(file);
 }
 
-void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
-  if (handle_ == kClosed) throw Failure(kBadFileName, "no target file open");
-  // One write per chunk; the loop only continues a write that the system took in part.
+void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size) {
+  // The loop only continues a write that the system took in part.
   while (size > 0) {
     const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(AsHandle(handle_), data, ask, &written, nullptr)) {
+    if (!WriteFile(AsHandle(handle), data, ask, &written, nullptr)) {
       throw Failure(kBadFileName, "cannot write the target file: " + SystemError(GetLastError()));
     }
     data += written;
@@ -49,10 +47,8 @@ void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-void TargetFile::Close() {
-  if (handle_ == kClosed) return;
-  CloseHandle(AsHandle(handle_));  // what was written stays, whatever the close reports
-  handle_ = kClosed;
+void TargetFile::CloseHandle(std::intptr_t handle) noexcept {
+  ::CloseHandle(AsHandle(handle));  // what was written stays, whatever the close reports
 }
 
 }  // namespace larkspan

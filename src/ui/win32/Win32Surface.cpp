@@ -7,6 +7,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "os/TargetFile.h"
 #include "os/Timing.h"
 
 namespace larkspan {
@@ -51,6 +52,7 @@ void EndOnInternalError(const char* what) {
   } else {
     std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   }
+  FlushTargetFiles();
   std::fflush(nullptr);
   ExitProcess(kInternalErrorExit);
 }
