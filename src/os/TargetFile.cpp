@@ -1,6 +1,6 @@
 #include "os/TargetFile.h"
 
-#include <algorithm>
+#include <vector>
 
 #include "base/Failure.h"
 
