@@ -131,45 +131,12 @@ Win32Timer::~Win32Timer() {
   KillTimer(window_, id_);
 }
 
-void Win32Timer::SetInterval(int milliseconds) {
-  interval_ = milliseconds;
-  Restart();
-}
-
-void Win32Timer::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  Restart();
-}
-
 void Win32Timer::Reset() {
-  interval_ = Layout().interval;
-  enabled_ = false;
-  KillTimer(window_, id_);
+  ResetTo(Layout().interval);
 }
 
 void Win32Timer::OnWindowLoaded() {
   if (Layout().enabled) SetEnabled(true);
-}
-
-// The interval counts from now: setting a timer again with its id starts it afresh. An
-// interval of 0 keeps an enabled timer silent.
-void Win32Timer::Restart() {
-  if (enabled_ && interval_ > 0) {
-    SetTimer(window_, id_, static_cast<UINT>(interval_), nullptr);
-  } else {
-    KillTimer(window_, id_);
-  }
-}
-
-// A tick that arrives while the handler of the last one runs (it yields) is dropped.
-void Win32Timer::Tick() {
-  if (!enabled_ || ticking_) return;
-  ticking_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{ticking_};
-  if (onTick) onTick();
 }
 
 }  // namespace larkspan

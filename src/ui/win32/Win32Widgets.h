@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/Controls.h"
+#include "ui/TimerState.h"
 #include "ui/win32/Win32Surface.h"
 
 namespace larkspan {
@@ -64,27 +65,24 @@ class Win32Frame final : public Win32Control {
 
 // A timer of the user-interface thread: its ticks arrive as WM_TIMER at its window, which
 // hands them to Tick.
-class Win32Timer final : public Timer, public Win32Control {
+class Win32Timer final : public TimerState, public Win32Control {
  public:
   Win32Timer(const ControlLayout& layout, HWND window, UINT_PTR id);
   ~Win32Timer() override;
 
-  void SetInterval(int milliseconds) override;
-  void SetEnabled(bool enabled) override;
-  bool Enabled() const override { return enabled_; }
   void Reset() override;
   void OnWindowLoaded() override;
   UINT_PTR Id() const { return id_; }
-  void Tick();
 
  private:
-  void Restart();
+  // Setting a timer again with its id starts it afresh.
+  void StartSystemTimer(int milliseconds) override {
+    SetTimer(window_, id_, static_cast<UINT>(milliseconds), nullptr);
+  }
+  void StopSystemTimer() override { KillTimer(window_, id_); }
 
   const HWND window_;
   const UINT_PTR id_;
-  int interval_ = 0;
-  bool enabled_ = false;
-  bool ticking_ = false;
 };
 
 }  // namespace larkspan
