@@ -17,10 +17,7 @@ start_demo --installer-size "$SIZE" --rate $((320 << 10)) # about 6 s: time to l
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
 update=$(wait_window "Update Manager")
-offered() { shot "$update" "$WORK/up.png" && ! area_flat "$WORK/up.png" $DOWNLOAD_BUTTON; }
-wait_for 20 "the Download button after the check" offered
-settled_shot "$update" "$SHOTS/update-window.png"
-area_flat "$SHOTS/update-window.png" $NEWS_BOX && fail "no news after the check"
+expect_offer "$update" 20 "$SHOTS/update-window.png"
 
 click_at "$update" $DOWNLOAD_AT
 down=$(wait_window "Download Manager [0-9]")

@@ -118,3 +118,25 @@ settled_shot() {
   done
   fail "window $1 kept changing"
 }
+
+# The update window $1 after a check that offers the release: waits up to $2 s for its
+# Download button, keeps the settled picture in $3 and checks that the news came with it.
+expect_offer() {
+  local window=$1 picture=$3
+  offered() { shot "$window" "$WORK/up.png" && ! area_flat "$WORK/up.png" $DOWNLOAD_BUTTON; }
+  wait_for "$2" "the Download button after the check" offered
+  settled_shot "$window" "$picture"
+  if area_flat "$picture" $NEWS_BOX; then fail "no news after the check"; fi
+}
+
+# The update window $1 in the no-connection display, kept in picture $2: the error line and
+# three lines of explanation in the news box, and no Download button.
+expect_no_connection() {
+  local window=$1 picture=$2 lines
+  news_shown() { shot "$window" "$WORK/update.png" && ! area_flat "$WORK/update.png" $NEWS_BOX; }
+  wait_for 30 "text in the news box" news_shown
+  settled_shot "$window" "$picture"
+  lines=$(text_lines "$picture" $NEWS_BOX)
+  [ "$lines" = 4 ] || fail "$lines lines in the news box, not the error line and three more"
+  area_flat "$picture" $DOWNLOAD_BUTTON || fail "a Download button"
+}
