@@ -140,3 +140,14 @@ expect_no_connection() {
   [ "$lines" = 4 ] || fail "$lines lines in the news box, not the error line and three more"
   area_flat "$picture" $DOWNLOAD_BUTTON || fail "a Download button"
 }
+
+# The refusal message box $1, kept in picture $2: it shows something, the program waits for
+# it, Return ends the program normally, and nothing was fetched.
+expect_refusal() {
+  shot "$1" "$2"
+  if area_flat "$2" 100x40+0+0; then fail "the message shows nothing"; fi
+  updater_running || fail "the program did not wait for the message"
+  send "$1" key Return
+  expect_clean_exit "Return ends the program"
+  if grep -q vantrel "$WORK/demo.log"; then fail "a refused command line still fetched"; fi
+}

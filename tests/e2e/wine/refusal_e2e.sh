@@ -10,9 +10,4 @@ start_updater "Vantrel*3.1*0101000"
 message=$(wait_window "Quillmere")
 sleep 2 # the update window would open within 200 ms of the start
 shown "Update Manager" && fail "the update window opened"
-shot "$message" "$SHOTS/windows-refusal.png"
-area_flat "$SHOTS/windows-refusal.png" 100x40+0+0 && fail "the message shows nothing"
-updater_running || fail "the program did not wait for the message"
-send "$message" key Return
-expect_clean_exit "Return ends the program"
-! grep -q vantrel "$WORK/demo.log" || fail "a refused command line still fetched"
+expect_refusal "$message" "$SHOTS/windows-refusal.png"
