@@ -13,6 +13,14 @@ set -eu
 }
 WINEPREFIX=$2
 shift 2
+# Wine maps file names through the Unix locale's character set, and takes the Windows user
+# locale from it. A minimal machine sets no locale at all, and the C locale holds no character
+# beyond ASCII: give Wine the UTF-8 one that Debian always has. A UTF-8 locale that the caller
+# chose (a test's German user, say) stays.
+case $(locale charmap 2>/dev/null) in
+  UTF-8) ;;
+  *) LC_ALL=C.UTF-8 && export LC_ALL ;;
+esac
 export WINEPREFIX WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
