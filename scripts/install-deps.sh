@@ -15,7 +15,10 @@ packages=(
   curl
   openssl
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+  locales
 )
+# The tests show numbers as a German user sees them, on Linux and under Wine.
+test_locales=(de_DE)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,7 +26,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+missing_locales=()
+for l in "${test_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qx "$l.utf8" || missing_locales+=("$l")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -34,7 +41,12 @@ else
   exit 1
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  "${as_root[@]}" apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+for l in "${missing_locales[@]}"; do
+  echo "install-deps: generating the locale $l.UTF-8"
+  "${as_root[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done

@@ -1,11 +1,11 @@
 #include "text/NumberText.h"
 
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 
 #include "os/CodePage.h"
+#include "os/UserLocale.h"
 #include "base/Failure.h"
 #include "text/AsciiText.h"
 
@@ -263,11 +263,7 @@ double RoundHalfEven(double value, int decimals) {
 }
 
 char16_t UserDecimalSeparator() {
-  if (separatorOverride) return *separatorOverride;
-  const std::lconv* conventions = std::localeconv();
-  if (conventions == nullptr || conventions->decimal_point == nullptr) return u'.';
-  const std::u16string point = ToWide(conventions->decimal_point);
-  return point.empty() ? u'.' : point.front();
+  return separatorOverride ? *separatorOverride : SystemDecimalSeparator();
 }
 
 ScopedDecimalSeparator::ScopedDecimalSeparator(char16_t separator) : previous_(separatorOverride) {

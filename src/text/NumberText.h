@@ -36,8 +36,7 @@ std::optional<std::int16_t> RoundToInt16(double value);
 // below 0 round to a whole number.
 double RoundHalfEven(double value, int decimals);
 
-// The decimal separator of the user's locale, as the C locale state gives it (or as a
-// ScopedDecimalSeparator overrides it).
+// The decimal separator of the user's locale (or as a ScopedDecimalSeparator overrides it).
 char16_t UserDecimalSeparator();
 
 // Overrides the user's decimal separator while it lives (tests); overrides nest.
