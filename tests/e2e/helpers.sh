@@ -14,8 +14,10 @@ RUN_FILE_AT="300 159"
 CLOSE_AT="180 159"
 
 pids=()
+on_exit=() # a command that the test's end runs too, however it ends
 cleanup() {
   local rc=$?
+  [ ${#on_exit[@]} -eq 0 ] || "${on_exit[@]}" || true
   kill "${pids[@]}" 2>/dev/null && sleep 0.5 # time to end on request, then no more asking
   kill -KILL "${pids[@]}" 2>/dev/null || true
   if [ "$rc" -eq 0 ]; then rm -rf "$WORK"; else echo "e2e: kept $WORK for a look" >&2; fi
@@ -150,4 +152,19 @@ expect_refusal() {
   send "$1" key Return
   expect_clean_exit "Return ends the program"
   if grep -q vantrel "$WORK/demo.log"; then fail "a refused command line still fetched"; fi
+}
+
+# Vantrel's language setting, as a literal: a typo in the program's own key path shows here.
+LANGUAGE_KEY='HKCU\Software\Quillmere\Vantrel 2009\{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}'
+# Started with no argument while the language setting ($1 writes it) names a file that is not
+# there: the language is still loaded first, its message shows, and then the program ends
+# quietly without a window.
+expect_language_message_first() {
+  "$@" add "$LANGUAGE_KEY" /v "Default Language" /d Missing.lng /f >/dev/null 2>&1 ||
+    fail "could not write the language setting"
+  start_updater
+  local message
+  message=$(wait_window "Quillmere - Larkspan")
+  send "$message" key Return
+  expect_clean_exit "the quiet end after the language's message"
 }

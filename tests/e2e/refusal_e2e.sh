@@ -13,3 +13,5 @@ sleep 2 # the update window would open within 200 ms of the start
 names=$(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true)
 [ "$names" = "Quillmere - Larkspan" ] || fail "the windows shown are: $names"
 expect_refusal "$message" "$SHOTS/refusal.png"
+
+expect_language_message_first "$BIN/larkspan-reg"

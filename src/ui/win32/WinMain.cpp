@@ -16,8 +16,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*argu
   // arguments split and joined again.
   const std::u16string arguments =
       larkspan::ArgumentText(larkspan::FromWideChars(GetCommandLineW()));
-  // Started by hand without arguments there is nothing to check.
-  if (arguments.empty()) return 0;
   static_assert(larkspan::kInternalErrorExit == larkspan::kInternalErrorStatus);
   larkspan::SetInternalErrorReport(&larkspan::ReportInternalError);
   try {
