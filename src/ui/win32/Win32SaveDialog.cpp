@@ -48,8 +48,10 @@ void Win32SaveDialog::ShowSave() {
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = static_cast<DWORD>(path.size());
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  // No overwrite prompt; the program's own folder stays the current one.
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  // No overwrite prompt (the download asks its own question) and no check of the folder: a
+  // path in a missing folder is the download's failure, which it shows as stopped. The
+  // program's own folder stays the current one.
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (GetSaveFileNameW(&dialog)) {
     FileName = FromWideChars(path.c_str());
   } else {
