@@ -168,3 +168,16 @@ expect_language_message_first() {
   send "$message" key Return
   expect_clean_exit "the quiet end after the language's message"
 }
+
+# The session ends (the rest of the arguments end it) while a download to $1 waits for a server
+# that stalled after 5 of the installer's 10 kilobytes: the program ends cleanly, and the file
+# holds the five kilobytes it counted, though it had not written them out yet.
+STALLED_AFTER_5_KB=(--scenario stalled-body --installer-size 10000 --rate 20000)
+expect_counted_bytes_kept_at_session_end() {
+  local saved=$1
+  shift
+  sleep 2 # the five kilobytes arrive within a second of the Save dialog's end
+  "$@" || fail "could not end the session"
+  expect_clean_exit "the end with the session"
+  [ "$(stat -c %s "$saved")" = 5120 ] || fail "$saved holds $(stat -c %s "$saved") bytes, not 5120"
+}

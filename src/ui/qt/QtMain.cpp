@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "os/CodePage.h"
 #include "ui/qt/QtBackend.h"
+#include "ui/qt/QtSessionEnd.h"
 
 int main(int argc, char** argv) {
   // The argument text is everything after the program's path: the arguments joined by
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   larkspan::QtBackend backend;
+  larkspan::QtSessionEnd sessionEnd;
   try {
     larkspan::Main(larkspan::ToWide(arguments), backend);
     return app.exec();

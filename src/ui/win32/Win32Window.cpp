@@ -5,6 +5,7 @@
 
 #include "os/Timing.h"
 #include "os/win32/WideText.h"
+#include "ui/Ui.h"
 #include "ui/win32/Win32Button.h"
 #include "ui/win32/Win32Painted.h"
 #include "ui/win32/Win32Pictures.h"
@@ -165,6 +166,14 @@ bool Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       return LOWORD(wParam) != WA_INACTIVE;
     case WM_DPICHANGED:
       Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return true;
+    case WM_QUERYENDSESSION:  // a logoff or shutdown is never held up by the updater
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      // The session ends: so does the program, as its own end does, with what the download's
+      // file holds back written out first.
+      if (wParam != FALSE) EndProgram();
       return true;
     default:
       return false;

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The desktop session ends (its manager sends SIGTERM) in the middle of a download: the program
+# ends as its own end does, and the file keeps every kilobyte that was counted.
+# shellcheck source=tests/e2e/lib.sh disable=SC2086
+source "$(dirname "$0")/lib.sh"
+
+start_display
+start_demo "${STALLED_AFTER_5_KB[@]}"
+start_updater "Vantrel*3.1*0101000*$INFO_URL"
+update=$(wait_window "Update Manager")
+expect_offer "$update" 20 "$WORK/offer.png"
+click_at "$update" $DOWNLOAD_AT
+dialog=$(wait_window Save)
+send "$dialog" key Return # the name offered on the desktop
+expect_counted_bytes_kept_at_session_end "$HOME/Desktop/VantrelSetup.exe" kill -TERM "$UPDATER"
