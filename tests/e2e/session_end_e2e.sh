@@ -10,6 +10,7 @@ start_updater "Vantrel*3.1*0101000*$INFO_URL"
 update=$(wait_window "Update Manager")
 expect_offer "$update" 20 "$WORK/offer.png"
 click_at "$update" $DOWNLOAD_AT
+down=$(wait_window "Download Manager [0-9]")
 dialog=$(wait_window Save)
 send "$dialog" key Return # the name offered on the desktop
-expect_counted_bytes_kept_at_session_end "$HOME/Desktop/VantrelSetup.exe" kill -TERM "$UPDATER"
+expect_counted_bytes_kept_at_session_end "$down" "$HOME/Desktop/VantrelSetup.exe" kill -TERM "$UPDATER"

@@ -9,9 +9,10 @@ start_updater "Vantrel*3.1*0101000*$INFO_URL"
 update=$(wait_window "Update Manager")
 expect_offer "$update" 30 "$WORK/offer.png"
 click_at "$update" $DOWNLOAD_AT
+down=$(wait_window "Download Manager [0-9]")
 dialog=$(wait_window "Save")
 send "$dialog" key End shift+Home BackSpace # the offered name goes
 send "$dialog" type --delay 20 "C:\\$WORK_C\\VantrelSetup.exe"
 send "$dialog" key Return
-expect_counted_bytes_kept_at_session_end "$WORK/VantrelSetup.exe" \
+expect_counted_bytes_kept_at_session_end "$down" "$WORK/VantrelSetup.exe" \
   "$WINE_RUN" --prefix "$PREFIX" wineboot --end-session
