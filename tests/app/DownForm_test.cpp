@@ -28,7 +28,8 @@ class BodySizes : public DownloadTest, public ::testing::WithParamInterface<Body
 TEST_P(BodySizes, SavedWholeInChunksWithProgressAndTheCompleteState) {
   const BodyCase& c = GetParam();
   const std::string body = PatternBody(c.size);
-  Offer(Reply::Text(body), "setup.exe", "/files/vantrel_setup.exe");
+  // The address's last part is offered as a file name: the dots at its ends go.
+  Offer(Reply::Text(body), "setup.exe", "/files/.vantrel_setup.exe.");
   RunThenClose([&] {
     EXPECT_EQ(Text("lblFileSizeVal"), c.fileSize);
     std::vector<std::string> status{"", "<1141>"};
