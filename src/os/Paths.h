@@ -11,7 +11,8 @@ std::filesystem::path ProgramFolder();
 // on Windows the user profile's Desktop folder.
 std::u16string UserDesktopFolder();
 // True when the path names an existing file or folder; false for an empty path or whenever
-// its existence cannot be established.
+// its existence cannot be established. On Linux a symbolic link there counts as existing,
+// wherever it leads.
 bool CheckPathExist(const std::u16string& path);
 
 }  // namespace larkspan

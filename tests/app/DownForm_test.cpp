@@ -2,6 +2,12 @@
 // the complete and stopped ends, the commands and the close rules. How a download ends on
 // network and server faults is a row of the fault matrix.
 #include <chrono>
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#include <utility>
+#endif
 
 #include "app/AppHarness.h"
 
@@ -80,16 +86,23 @@ TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
 }
 
 #ifndef _WIN32
-// The disk takes none of the bytes: the download ends as stopped, also when the body is so
-// small that nothing reaches the disk before the last chunk.
+// The disk takes none of the bytes (a file-size limit of 0 stands for a full disk): the
+// download ends as stopped, also when the body is so small that nothing reaches the disk
+// before the last chunk.
 TEST_F(DownloadTest, AFileThatCannotBeWrittenEndsTheDownloadAsStopped) {
+  std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlim_t before = std::exchange(limit.rlim_cur, 0);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   for (const std::size_t size : {std::size_t{2048}, std::size_t{64 * 1024}}) {
     SCOPED_TRACE(size);
     Offer(Reply::Text(PatternBody(size)));
-    backend.saveAnswers = {u"/dev/full"};
-    backend.msgAnswers = {MsgBoxResult::kYes};  // it exists: replace it
+    backend.msgAnswers = {MsgBoxResult::kYes};  // the second replaces the first's empty file
     RunThenClose([&] { ExpectStopped(); }, "btnCancel");
   }
+  limit.rlim_cur = before;
+  setrlimit(RLIMIT_FSIZE, &limit);
 }
 #endif
 
