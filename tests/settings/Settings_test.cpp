@@ -244,5 +244,27 @@ TEST_F(SettingsTest, LanguageSettingNamesTheFileElseEnglish) {
   EXPECT_FALSE(ui.messages[1].prompt.empty());
 }
 
+// A setting that leads out of the Lang folder is a missing file, even where it names a good
+// one: the same message, no entry read.
+TEST_F(SettingsTest, LanguageSettingNeverLeavesTheLangFolder) {
+  const std::string good = Header() + "0001 Read\r\n";
+  Write(root / "English.lng", good);
+  for (const char* name : {"Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+    Write(root / name, good);
+  }
+  const std::u16string cases[] = {u"None.lng",  // missing indeed
+                                  u"../English.lng", u"..\\English.lng", u"sub/English.lng",
+                                  FromUtf8((root / "English.lng").string()), u"C:English.lng",
+                                  u".."};
+  ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
+  for (const std::u16string& setting : cases) {
+    ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));
+    EXPECT_EQ(LoadLanguage(), setting);
+    EXPECT_EQ(table[1], u"") << ToUtf8(setting);
+  }
+  ASSERT_EQ(ui.messages.size(), std::size(cases));
+  for (const auto& message : ui.messages) EXPECT_EQ(message.prompt, ui.messages[0].prompt);
+}
+
 }  // namespace
 }  // namespace larkspan
