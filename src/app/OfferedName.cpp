@@ -8,8 +8,8 @@ namespace {
 constexpr std::size_t kMaxLength = 200;
 
 bool CannotStandInAName(char16_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || std::u16string_view(u"\\/:*?\"<>|").find(c) !=
-                                                     std::u16string_view::npos;
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) ||
+         std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos;
 }
 
 bool IsDotOrBlank(char16_t c) {

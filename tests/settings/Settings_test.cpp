@@ -245,17 +245,16 @@ TEST_F(SettingsTest, LanguageSettingNamesTheFileElseEnglish) {
 }
 
 // A setting that leads out of the Lang folder is a missing file, even where it names a good
-// one: the same message, no entry read.
+// one: the same message as for None.lng, which is missing indeed, and no entry read.
 TEST_F(SettingsTest, LanguageSettingNeverLeavesTheLangFolder) {
-  const std::string good = Header() + "0001 Read\r\n";
-  Write(root / "English.lng", good);
-  for (const char* name : {"Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
-    Write(root / name, good);
+  for (const char* name :
+       {"English.lng", "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+    Write(root / name, Header() + "0001 Read\r\n");
   }
-  const std::u16string cases[] = {u"None.lng",  // missing indeed
-                                  u"../English.lng", u"..\\English.lng", u"sub/English.lng",
-                                  FromUtf8((root / "English.lng").string()), u"C:English.lng",
-                                  u".."};
+  const std::u16string outside = FromUtf8((root / "English.lng").string());
+  const std::u16string cases[] = {u"None.lng", u"../English.lng",  u"..\\English.lng",
+                                  u"..",       u"sub/English.lng", u"C:English.lng",
+                                  outside};
   ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
   for (const std::u16string& setting : cases) {
     ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));

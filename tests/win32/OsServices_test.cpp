@@ -65,7 +65,8 @@ TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
 TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
   const fs::path file = fs::temp_directory_path() / L"larkspan-test.lng";
   std::ofstream(file, std::ios::binary) << "0000 " << ToNarrow(LangFileHeader) << "\r\n0001 One";
-  for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_NORMAL}) {
+  for (const DWORD attribute :
+       {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_NORMAL}) {
     ASSERT_TRUE(SetFileAttributesW(file.c_str(), attribute));
     const bool normal = attribute == FILE_ATTRIBUTE_NORMAL;
     LangTable table;
