@@ -56,8 +56,8 @@ std::u16string OfferedFileName(std::u16string_view lastPart) {
   name.erase(0, name.find_first_not_of(u". "));
   TrimEnd(name);
   CutToMaxLength(name);
-  // After the cut, which may leave a device name in front of the extension; the "_" may then
-  // need one more cut, which cannot make another.
+  // The device check comes after the cut, which may bring a device name before the extension;
+  // the "_" may then need one more cut, which cannot make another.
   if (IsDeviceName(name)) {
     name.insert(0, 1, u'_');
     CutToMaxLength(name);
