@@ -6,6 +6,7 @@
 #include "app/DownFormLayout.h"
 #include "app/DownProgress.h"
 #include "app/LangEntries.h"
+#include "app/OfferedName.h"
 #include "app/Startup.h"
 #include "base/Failure.h"
 #include "os/Paths.h"
@@ -203,7 +204,8 @@ DownForm::RunEnd DownForm::Download() {
 // Shows the Save dialog until the user has chosen a file that may be written; false when the
 // dialog was dismissed.
 bool DownForm::ChooseTarget(const std::u16string& address) {
-  const std::u16string fileName = TrimBlanks(GetFileName(address, u"/", true));
+  // The last part of the address is offered as a file name, never as a path.
+  const std::u16string fileName = OfferedFileName(GetFileName(address, u"/", true));
   const std::u16string extension = TrimBlanks(GetFileExtension(fileName));
   CMD->InitDir = UserDesktopFolder();
   CMD->Filter = u"*." + extension + u"|*." + extension;

@@ -10,8 +10,12 @@ std::filesystem::path ProgramFolder();
 // Linux the XDG desktop folder when the user's user-dirs.dirs names one, else $HOME/Desktop/;
 // on Windows the user profile's Desktop folder.
 std::u16string UserDesktopFolder();
+// True when the path names a plain file, the kind a program reads its data from: not a folder
+// or a device, and on Windows not a hidden or system file either.
+bool IsNormalFile(const std::filesystem::path& path);
 // True when the path names an existing file or folder; false for an empty path or whenever
-// its existence cannot be established.
+// its existence cannot be established. On Linux a symbolic link there counts as existing,
+// wherever it leads.
 bool CheckPathExist(const std::u16string& path);
 
 }  // namespace larkspan

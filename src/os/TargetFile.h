@@ -22,7 +22,9 @@ class TargetFile {
   TargetFile& operator=(const TargetFile&) = delete;
 
   // Creates the file, or empties it when it exists; writing starts at its first byte.
-  // Throws Failure when it cannot be opened for writing.
+  // Throws Failure when it cannot be opened for writing. On Linux a symbolic link at the path
+  // is replaced by a new file and never followed, and a target that is not a plain file (a
+  // folder, a FIFO, a device) is refused at once.
   void Open(const std::filesystem::path& path);
   // Appends the bytes at the end of what was written so far. Throws Failure on a write error,
   // which may be that of bytes appended before and held back.

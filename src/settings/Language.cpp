@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "os/CodePage.h"
+#include "os/Paths.h"
 #include "base/Failure.h"
 #include "ui/Ui.h"
 #include "settings/AdvancedRegistryCM.h"
@@ -70,6 +71,13 @@ std::filesystem::path FindLanguageFile(const std::filesystem::path& folder,
   return exact;
 }
 
+// False for a name with a path separator, a drive ("C:") or a root, and for "..".
+bool StaysInFolder(std::u16string_view name) {
+  const bool drive = name.size() >= 2 && name[1] == u':' && AsciiLowerUnit(name[0]) >= u'a' &&
+                     AsciiLowerUnit(name[0]) <= u'z';
+  return name.find_first_of(u"/\\") == std::u16string_view::npos && !drive && name != u"..";
+}
+
 }  // namespace
 
 const std::u16string LangFileHeader =
@@ -91,9 +99,9 @@ void LangTable::Set(int index, std::u16string text) {
 }
 
 std::int16_t LoadLanguageFile(const std::u16string& path, LangTable& langText) {
-  // Only a regular file is a language file: a folder or a device of that name counts as missing.
-  std::error_code error;
-  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return 1;
+  // Only a plain file is a language file: a folder, a device, and on Windows a hidden or system
+  // file of that name count as missing.
+  if (path.empty() || !IsNormalFile(std::filesystem::path(path))) return 1;
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
   if (!file) return 1;
   std::u16string header;
@@ -119,8 +127,12 @@ void LoadLanguage(const std::filesystem::path& programFolder, LangTable& langTex
   if (langFileName.empty() || AsciiLower(langFileName) == u"error") {
     langFileName = kDefaultLangFileName;
   }
-  const std::filesystem::path file = FindLanguageFile(programFolder / "Lang", langFileName);
-  if (LoadLanguageFile(file.u16string(), langText) != 0) {
+  // A setting that would lead out of the Lang folder names no language file: it is missing.
+  const std::u16string file =
+      StaysInFolder(langFileName)
+          ? FindLanguageFile(programFolder / "Lang", langFileName).u16string()
+          : u"";
+  if (LoadLanguageFile(file, langText) != 0) {
     std::u16string prompt = langText[kLoadFailedEntry];
     MsgBox(prompt.empty() ? kLoadFailedText : prompt, kMsgCritical, kAppTitle);
   }

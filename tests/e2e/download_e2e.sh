@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # The whole road of an update. The check finds a newer version and offers the Download button,
-# which opens the download window and the Save dialog with the installer's name on the desktop.
-# A file of that name is there: the program asks, and No brings the dialog back. The typed path
-# receives the installer, byte for byte, while the window shows its progress. Run File hands the
-# saved file to the shell; Close returns to the update window, whose Cancel ends the program.
+# which opens the download window and the Save dialog. The installer address ends in
+# "/.profile" and the user has no desktop folder: the dialog starts in the home folder and
+# offers "profile", never the dot file. A file of that name is there: the program asks, and No
+# brings the dialog back. The typed path receives the installer, byte for byte, while the
+# window shows its progress. Run File hands the saved file to the shell; Close returns to the
+# update window, whose Cancel ends the program.
 # shellcheck source=tests/e2e/lib.sh disable=SC2086
 source "$(dirname "$0")/lib.sh"
 
 SIZE=$((2 << 20))
 SAVED="$WORK/chosen folder/VantrelSetup.exe"
 mkdir -p "$(dirname "$SAVED")"
-echo kept >"$HOME/Desktop/VantrelSetup.exe"
+rmdir "$HOME/Desktop"
+echo kept >"$HOME/profile"
 "$BIN/larkspan-demo-server" --installer-size "$SIZE" --write-installer "$WORK/served.exe"
 start_display
-start_demo --installer-size "$SIZE" --rate $((320 << 10)) # about 6 s: time to look mid-way
+# About 6 s: time to look mid-way.
+start_demo --installer-size "$SIZE" --rate $((320 << 10)) --installer-path .profile
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
 update=$(wait_window "Update Manager")
@@ -21,7 +25,7 @@ expect_offer "$update" 20 "$SHOTS/update-window.png"
 
 click_at "$update" $DOWNLOAD_AT
 down=$(wait_window "Download Manager [0-9]")
-send "$(wait_window Save)" key Return               # the name offered on the desktop
+send "$(wait_window Save)" key Return            # the name offered
 send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
 dialog=$(wait_window Save)
 send "$dialog" key ctrl+a
@@ -44,7 +48,8 @@ settled_shot "$down" "$SHOTS/download-complete.png"
 filled=$(bar_filled "$SHOTS/download-complete.png")
 near "$filled" 1 0.01 || fail "progress bar $filled full at the end"
 cmp "$SAVED" "$WORK/served.exe" || fail "the saved file differs from the served installer"
-[ "$(cat "$HOME/Desktop/VantrelSetup.exe")" = kept ] || fail "No did not keep the desktop file"
+[ "$(cat "$HOME/profile")" = kept ] || fail "No did not keep the offered file"
+[ ! -e "$HOME/.profile" ] || fail "the address's last part was offered as it stands"
 
 click_at "$down" $RUN_FILE_AT
 wait_for 10 "Run File calls xdg-open" test -s "$WORK/xdg-open.log"

@@ -244,5 +244,26 @@ TEST_F(SettingsTest, LanguageSettingNamesTheFileElseEnglish) {
   EXPECT_FALSE(ui.messages[1].prompt.empty());
 }
 
+// A setting that leads out of the Lang folder is a missing file, even where it names a good
+// one: the same message as for None.lng, which is missing indeed, and no entry read.
+TEST_F(SettingsTest, LanguageSettingNeverLeavesTheLangFolder) {
+  for (const char* name :
+       {"English.lng", "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+    Write(root / name, Header() + "0001 Read\r\n");
+  }
+  const std::u16string outside = FromUtf8((root / "English.lng").string());
+  const std::u16string cases[] = {u"None.lng", u"../English.lng",  u"..\\English.lng",
+                                  u"..",       u"sub/English.lng", u"C:English.lng",
+                                  outside};
+  ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
+  for (const std::u16string& setting : cases) {
+    ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));
+    EXPECT_EQ(LoadLanguage(), setting);
+    EXPECT_EQ(table[1], u"") << ToUtf8(setting);
+  }
+  ASSERT_EQ(ui.messages.size(), std::size(cases));
+  for (const auto& message : ui.messages) EXPECT_EQ(message.prompt, ui.messages[0].prompt);
+}
+
 }  // namespace
 }  // namespace larkspan

@@ -41,6 +41,7 @@ TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
       {&Release::version, u"1,5", "shown and compared as 1;"},  // "," groups digits in English
       {&Release::build, u"01021e5", "part of the build \"01021e5\""},
       {&Release::url, u"ftp://h/setup.exe", "not an http or https address"},
+      {&Release::url, u"http://h/..\\setup.exe", "would be offered to save as \"_setup.exe\""},
       {&Release::edition, u"<HEAD>2026", "begins with \"<head>\""},
       // The updater trims the blanks at both ends of the whole text.
       {&Release::edition, u" 2026", "read the edition as \"2026\""},

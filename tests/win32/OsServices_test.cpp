@@ -1,4 +1,4 @@
-// The Windows path, file, code-page, shell and event services.
+// The Windows path, file, code-page, shell and event services, and the language files' test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include "os/Paths.h"
 #include "os/Shell.h"
 #include "os/TargetFile.h"
+#include "settings/Language.h"
 #include "ui/win32/Win32Services.h"
 
 namespace larkspan {
@@ -58,6 +59,21 @@ TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
   }
   written.close();
   fs::remove_all(folder);
+}
+
+// The language engine takes a hidden or a system file for a missing one.
+TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
+  const fs::path file = fs::temp_directory_path() / L"larkspan-test.lng";
+  std::ofstream(file, std::ios::binary) << "0000 " << ToNarrow(LangFileHeader) << "\r\n0001 One";
+  for (const DWORD attribute :
+       {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_NORMAL}) {
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), attribute));
+    const bool normal = attribute == FILE_ATTRIBUTE_NORMAL;
+    LangTable table;
+    EXPECT_EQ(LoadLanguageFile(file.u16string(), table), normal ? 0 : 1) << attribute;
+    EXPECT_EQ(table[1], normal ? u"One" : u"");
+  }
+  fs::remove(file);
 }
 
 TEST(OsServicesTest, ShellOpensWithTheVerbOnlyWhenThereAreParameters) {

@@ -31,6 +31,7 @@ struct Options {
   std::string writeInstaller;
   std::string installerFile;  // its bytes are the installer, when given
   std::string installerBytes;
+  std::string installerPath = "VantrelSetup.exe";  // the installer address, after /vantrel/
 };
 
 constexpr const char* kScenarios[] = {
@@ -45,12 +46,14 @@ void PrintHelp() {
       "larkspan-demo-server: a local update server for trying Larkspan.\n\n"
       "usage: larkspan-demo-server [--port N] [--rate BYTES_PER_SECOND] [--scenario NAME]\n"
       "                            [--installer-size BYTES] [--write-installer FILE]\n"
-      "                            [--installer-file FILE]\n\n"
+      "                            [--installer-file FILE] [--installer-path PATH]\n\n"
       "  --port N              port on 127.0.0.1 (default %d)\n"
       "  --rate N              send the installer at N bytes per second (default: unlimited)\n"
       "  --installer-size N    size of the installer in bytes (default 3145728)\n"
       "  --write-installer F   write the installer's bytes to F and exit\n"
       "  --installer-file F    serve the bytes of F as the installer\n"
+      "  --installer-path P    announce the installer at /vantrel/P, such as x/..\\evil.exe;\n"
+      "                        every address that is not one of the others then serves it\n"
       "  --scenario NAME       what the server answers:\n"
       "      newer-version      a newer version is announced (default)\n"
       "      newer-build        the same version 3.1 with a newer build\n"
@@ -85,6 +88,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.scenario = v;
     } else if (a == "--installer-file" && (v = next())) {
       o.installerFile = v;
+    } else if (a == "--installer-path" && (v = next())) {
+      o.installerPath = v;
     } else if (a == "--write-installer" && (v = next())) {
       o.writeInstaller = v;
     } else {
@@ -103,7 +108,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 }
 
 std::string UpdateText(const Options& o, const std::string& base) {
-  const std::string installer = base + "vantrel/VantrelSetup.exe";
+  const std::string installer = base + "vantrel/" + o.installerPath;
   const std::string news =
       "Vantrel 2026 brings faster scanning of large folders.<Crlf>"
       "<Crlf>- A new dark theme<Crlf>- Quicker start-up<Crlf>- Many small fixes";
@@ -222,8 +227,6 @@ int main(int argc, char** argv) {
   server.Get("/vantrel/update.txt", [&](const httplib::Request&, httplib::Response& res) {
     res.set_content(UpdateText(o, base), "text/plain");
   });
-  server.Get("/vantrel/VantrelSetup.exe",
-             [&](const httplib::Request&, httplib::Response& res) { ServeInstaller(o, res); });
   server.Get("/ostrafel.html", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("<html><body><h1>Ostrafel</h1><p>Convert any video.</p></body></html>",
                     "text/html");
@@ -231,6 +234,10 @@ int main(int argc, char** argv) {
   server.Get("/ostrafel_setup.exe", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(std::string(64 * 1024, 'O'), "application/octet-stream");
   });
+  // A path of one's own choosing may reach the server in another spelling (a client may turn
+  // "\" into "/" and resolve ".."): then the installer is whatever else is asked for.
+  server.Get(o.installerPath == Options().installerPath ? "/vantrel/VantrelSetup.exe" : ".*",
+             [&](const httplib::Request&, httplib::Response& res) { ServeInstaller(o, res); });
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     std::printf("%s %s -> %d\n", req.method.c_str(), req.path.c_str(), res.status);
     std::fflush(stdout);

@@ -13,6 +13,7 @@
 #include "Sha256.h"
 #include "app/AppGlobals.h"
 #include "app/DownProgress.h"
+#include "app/OfferedName.h"
 #include "app/ResultLine.h"
 #include "app/Startup.h"
 #include "app/UpdateInfo.h"
@@ -21,6 +22,7 @@
 #include "net/Inet.h"
 #include "os/CodePage.h"
 #include "text/AsciiText.h"
+#include "text/FileString.h"
 #include "text/JString.h"
 #include "text/NumberText.h"
 #include "ui/Ui.h"
@@ -258,6 +260,12 @@ std::u16string MakeUpdateText(const Release& release) {
   CheckBuild(release.build);
   if (!IsWebAddress(release.url)) {
     Refuse(u"the installer address " + Quoted(release.url) + u" is not an http or https address");
+  }
+  // The Save dialog offers the address's last part only as a plain file name.
+  const std::u16string lastPart = GetFileName(TrimBlanks(release.url), u"/", true);
+  if (const std::u16string offered = OfferedFileName(lastPart); offered != lastPart) {
+    Refuse(u"the installer address ends in " + Quoted(lastPart) +
+           u", which users would be offered to save as " + Quoted(offered));
   }
   std::u16string text = release.edition;
   for (std::size_t i = 1; i < std::size(given); ++i) text += u"#" + *given[i];

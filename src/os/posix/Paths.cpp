@@ -56,10 +56,16 @@ std::u16string UserDesktopFolder() {
   return ToWide(desktop);
 }
 
+bool IsNormalFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
 bool CheckPathExist(const std::u16string& path) {
   if (path.empty()) return false;
+  // A symbolic link counts as what it is, an existing entry, even when it leads nowhere.
   struct stat info {};
-  return stat(std::filesystem::path(path).c_str(), &info) == 0;
+  return lstat(std::filesystem::path(path).c_str(), &info) == 0;
 }
 
 }  // namespace larkspan

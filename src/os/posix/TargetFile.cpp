@@ -1,6 +1,7 @@
 #include "os/TargetFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,17 +11,40 @@
 
 namespace larkspan {
 
+namespace {
+
+[[noreturn]] void CannotOpen(const std::filesystem::path& path, int error) {
+  const int code = (error == ENOENT || error == ENOTDIR) ? kPathNotFound : kBadFileName;
+  throw Failure(code, "cannot open " + path.string() + ": " + std::strerror(error));
+}
+
+}  // namespace
+
 std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
+  // A symbolic link at the chosen path is what the user agreed to replace: the link goes and a
+  // new file takes its place, and the file that it pointed to stays as it was. Anything else
+  // that is not a plain file (a folder, a FIFO, a device) is refused before it is opened.
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0) {
+    if (S_ISLNK(info.st_mode)) {
+      if (::unlink(path.c_str()) != 0 && errno != ENOENT) CannotOpen(path, errno);
+    } else if (!S_ISREG(info.st_mode)) {
+      CannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    }
+  }
   // Mode 0666 less the user's umask, as any program creates a plain file; close-on-exec so
-  // that a program started through the shell does not inherit it.
+  // that a program started through the shell does not inherit it. Should something put a link
+  // or a FIFO there in the meantime, the open neither follows the one nor waits for a reader
+  // of the other, and what it opened is looked at again.
   int fd;
   do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    const int error = errno;
-    const int code = (error == ENOENT || error == ENOTDIR) ? kPathNotFound : kBadFileName;
-    throw Failure(code, "cannot open " + path.string() + ": " + std::strerror(error));
+  if (fd < 0) CannotOpen(path, errno);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    CannotOpen(path, EINVAL);
   }
   return fd;
 }

@@ -25,6 +25,14 @@ std::u16string UserDesktopFolder() {
   return FromWideChars(profile) + u"\\Desktop\\";
 }
 
+bool IsNormalFile(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
 bool CheckPathExist(const std::u16string& path) {
   return !path.empty() && GetFileAttributesW(WideChars(path)) != INVALID_FILE_ATTRIBUTES;
 }

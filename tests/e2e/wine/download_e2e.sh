@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# The whole road of an update with larkspan.exe: the check offers the Download button, the
-# Save dialog takes a typed path, the installer arrives there byte for byte, and Run File
-# really runs it: the served installer is a small Windows program that leaves a mark. Close
-# returns to the update window, whose Cancel ends the program.
+# The whole road of an update with larkspan.exe: the check offers the Download button. The
+# installer address ends in "/..\..\VantrelSetup.exe", and the Save dialog offers a name in
+# the desktop folder, "_.._VantrelSetup.exe", which is there: the program asks, and No brings
+# the dialog back. It takes a typed path, the installer arrives there byte for byte, and Run
+# File really runs it: the served installer is a small Windows program that leaves a mark.
+# Close returns to the update window, whose Cancel ends the program.
 # shellcheck source=tests/e2e/wine/lib.sh disable=SC2086
 source "$(dirname "$0")/lib.sh"
 
 SAVED="$WORK/chosen folder/VantrelSetup.exe"
 mkdir -p "$(dirname "$SAVED")"
-start_demo --installer-file "${LARKSPAN_MARKER:?set by CTest}"
+# Wine links the profile's desktop to the Linux user's home, which is none of the test's business.
+DESKTOP="$PREFIX/drive_c/users/$(id -un)/Desktop"
+if [ -L "$DESKTOP" ]; then rm "$DESKTOP"; fi
+mkdir -p "$DESKTOP" && echo kept >"$DESKTOP/_.._VantrelSetup.exe"
+start_demo --installer-file "${LARKSPAN_MARKER:?set by CTest}" \
+  --installer-path 'files/..\..\VantrelSetup.exe'
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
 update=$(wait_window "Update Manager")
@@ -16,13 +23,16 @@ expect_offer "$update" 30 "$SHOTS/windows-update-window.png"
 
 click_at "$update" $DOWNLOAD_AT
 down=$(wait_window "Download Manager [0-9]")
+send "$(wait_window "Save")" key Return          # the name offered
+send "$(wait_window "Download Manager\$")" key n # the question: No
 dialog=$(wait_window "Save")
-send "$dialog" key End shift+Home BackSpace # the offered name goes
+send "$dialog" key End shift+Home BackSpace # the name goes
 send "$dialog" type --delay 20 "C:\\$WORK_C\\chosen folder\\VantrelSetup.exe"
 send "$dialog" key Return
 saved() { cmp -s "$SAVED" "$LARKSPAN_MARKER"; }
 wait_for 30 "the installer saved byte for byte" saved
 settled_shot "$down" "$SHOTS/windows-download-complete.png"
+[ "$(cat "$DESKTOP/_.._VantrelSetup.exe")" = kept ] || fail "No did not keep the offered file"
 
 click_at "$down" $RUN_FILE_AT
 wait_for 20 "the saved installer running and leaving its mark" test -s "$SAVED.ran"
