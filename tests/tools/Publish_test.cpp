@@ -130,6 +130,9 @@ TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
       {"<Head>2026#3.2#0201000#%#n", u"0*0", 1,
        "error 300, because the text begins with \"<head>\""},
       {"2026#3.2# #%#n", u"0*0", 1, "error 300, because the build field is empty"},
+      // What the text brings is printed with its control characters escaped.
+      {"2026#3.2#0201000#%#a\nb\x1b[2J\xc2\x9b", u"0*0", 0,
+       "news:\n  a\\x0Ab\\x1B[2J\\x9B\ninstaller"},
       {"2026#3.2", u"0*0", 1,
        "message \"JNSplit - Function Error: Number of position is out of script! The maixmum split "
        "text number is: 1\"\n  the updater"},
@@ -161,7 +164,12 @@ TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
       {Reply::Raw("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 4\r\n",
                   "gone"),
        "", 1, "serves a web page"},
-      {Reply::Text("", 200), "", 1, "the download gives an empty file"}};
+      {Reply::Text("", 200), "", 1, "the download gives an empty file"},
+      // More than 32767 chunks can overflow the counter between two ticks of the rate display.
+      {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Type: x\x1b[2J\r\nContent-Length: 33553409\r\n"), "",
+       1, "Content-Type x\\x1B[2J\n  Content-Length: 33553409 (32 MB)\n  warning: larger"},
+      {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 33553408\r\n"), "", 1,
+       "Content-Length: 33553408 (32 MB)\n  received: 0 of"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shows);
     http.Serve("/setup.exe", c.reply);
