@@ -130,9 +130,6 @@ TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
       {"<Head>2026#3.2#0201000#%#n", u"0*0", 1,
        "error 300, because the text begins with \"<head>\""},
       {"2026#3.2# #%#n", u"0*0", 1, "error 300, because the build field is empty"},
-      // What the text brings is printed with its control characters escaped.
-      {"2026#3.2#0201000#%#a\nb\x1b[2J\xc2\x9b", u"0*0", 0,
-       "news:\n  a\\x0Ab\\x1B[2J\\x9B\ninstaller"},
       {"2026#3.2", u"0*0", 1,
        "message \"JNSplit - Function Error: Number of position is out of script! The maixmum split "
        "text number is: 1\"\n  the updater"},
