@@ -18,12 +18,29 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 scripts/fuzz.sh replay
 
+# The packages of a build folder with the demo server's addresses, as build/ and build-win/
+# have them: cpack refuses them and names the addresses, and makes them, named "-demo", once the
+# folder is configured as a demo package. The folder is left configured without the option.
+demo_package() { # build folder, cpack's arguments
+  local said
+  rm -f "$1"/larkspan*.deb "$1"/larkspan*.zip
+  cmake -S . -B "$1" -DLARKSPAN_DEMO_PACKAGE=OFF >/dev/null
+  if said=$(cd "$1" && cpack "${@:2}" 2>&1); then
+    echo "$1: cpack packaged the demo server's addresses" >&2 && exit 1
+  fi
+  [[ $said == *"LARKSPAN_COMPANY_URL = http://127.0.0.1:"*"-DLARKSPAN_DEMO_PACKAGE=ON"* ]] ||
+    { echo "$1: cpack refused with: $said" >&2 && exit 1; }
+  if ls "$1"/larkspan*.{deb,zip} 2>/dev/null; then echo "$1: a refused package was left" >&2 && exit 1; fi
+  cmake -S . -B "$1" -DLARKSPAN_DEMO_PACKAGE=ON >/dev/null
+  (cd "$1" && cpack "${@:2}" >/dev/null)
+  cmake -S . -B "$1" -DLARKSPAN_DEMO_PACKAGE=OFF >/dev/null
+}
+
 # The Debian package, unpacked into a scratch folder: its libraries declared, the program
 # ending at once, silently and with status 0, when started with no argument and no display,
 # and its language files and pictures beside it.
-rm -f build/larkspan_*.deb
-(cd build && cpack -G DEB >/dev/null)
-deb=$(echo build/larkspan_*.deb)
+demo_package build -G DEB
+deb=$(echo build/larkspan-demo_3.15_*.deb)
 unpacked=$(mktemp -d) && trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
 app=$unpacked/opt/quillmere/larkspan
@@ -52,8 +69,7 @@ done
 ctest --test-dir build-win --output-on-failure -j2
 
 # The Windows release: the program with its language files and pictures, nothing else.
-rm -f build-win/larkspan-*.zip
-(cd build-win && cpack >/dev/null)
-listing=$(cmake -E tar tf build-win/larkspan-3.15-win64.zip | sed 's#/.*#/#' | LC_ALL=C sort -u |
-  tr '\n' ' ')
+demo_package build-win
+listing=$(cmake -E tar tf build-win/larkspan-demo-3.15-win64.zip | sed 's#/.*#/#' |
+  LC_ALL=C sort -u | tr '\n' ' ')
 [ "$listing" = "Lang/ assets/ larkspan.exe " ] || { echo "zip holds: $listing" >&2; exit 1; }

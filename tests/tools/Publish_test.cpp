@@ -162,7 +162,12 @@ TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
       {Reply::Raw("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 4\r\n",
                   "gone"),
        "", 1, "serves a web page"},
-      {Reply::Text("", 200), "", 1, "the download gives an empty file"}};
+      {Reply::Text("", 200), "", 1, "the download gives an empty file"},
+      // More than 32767 chunks can overflow the counter between two ticks of the rate display.
+      {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Type: x\x1b[2J\r\nContent-Length: 33553409\r\n"), "",
+       1, "Content-Type x\\x1B[2J\n  Content-Length: 33553409 (32 MB)\n  warning: larger"},
+      {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 33553408\r\n"), "", 1,
+       "Content-Length: 33553408 (32 MB)\n  received: 0 of"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shows);
     http.Serve("/setup.exe", c.reply);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <ostream>
 #include <stdexcept>
 #include <thread>
@@ -40,6 +41,45 @@ std::u16string Quoted(std::u16string_view text) {
 [[noreturn]] void Refuse(std::u16string message) {
   throw PublishError{std::move(message)};
 }
+
+// A text that came from the update information or a server, as the report prints it: control
+// characters (C0, DEL and C1) written as \xHH, so that the text can neither drive the maker's
+// terminal nor start a report line of its own.
+std::string Shown(std::u16string_view text) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::u16string escaped;
+  for (const char16_t c : text) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      escaped +=
+          {u'\\', u'x', static_cast<char16_t>(kHex[c >> 4]), static_cast<char16_t>(kHex[c & 15])};
+    } else {
+      escaped += c;
+    }
+  }
+  return ToNarrow(escaped);
+}
+
+std::string Shown(const char* narrow) {
+  return Shown(ToWide(narrow));
+}
+
+// Lines that the window shows, separated by CR LF: each one shown, indented by two blanks.
+std::string ShownLines(std::u16string_view lines) {
+  std::string shown;
+  for (std::size_t from = 0;;) {
+    const std::size_t end = lines.find(u"\r\n", from);
+    shown += Shown(lines.substr(from, end - from));
+    if (end == std::u16string_view::npos) return shown;
+    shown += "\n  ";
+    from = end + 2;
+  }
+}
+
+// The download counts its chunks on a 16-bit counter that the rate display resets once a
+// second: a body of more chunks than it holds stops on a link fast enough to bring them all
+// between two ticks.
+constexpr std::int64_t kLargestSafeInstaller =
+    std::int64_t{std::numeric_limits<std::int16_t>::max()} * kChunkSize;
 
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view start) {
   return text.size() >= start.size() &&
@@ -152,17 +192,17 @@ Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
     // response came at all.
     try {
       inet.GetChunk(1);
-      out << "  response: arrived, Content-Type " << ToNarrow(type.empty() ? u"(none)" : type)
+      out << "  response: arrived, Content-Type " << Shown(type.empty() ? u"(none)" : type)
           << "\n  Content-Length: missing\n";
       d.failure = u"the response has no Content-Length, and every download stops at once";
     } catch (const Failure& failure) {
-      out << "  response: none (" << failure.what() << ")\n";
+      out << "  response: none (" << Shown(failure.what()) << ")\n";
       d.failure = u"the installer address gives no response";
     }
     return d;
   }
-  out << "  response: arrived, Content-Type " << ToNarrow(type.empty() ? u"(none)" : type)
-      << "\n  Content-Length: " << ToNarrow(lengthText);
+  out << "  response: arrived, Content-Type " << Shown(type.empty() ? u"(none)" : type)
+      << "\n  Content-Length: " << Shown(lengthText);
   std::int32_t size = 0;
   try {
     size = ContentLengthValue(lengthText);
@@ -171,7 +211,14 @@ Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
     d.failure = u"the Content-Length is unusable, and every download stops at once";
     return d;
   }
-  out << " (" << ToNarrow(SizeText(size)) << ")\n";
+  out << " (" << Shown(SizeText(size)) << ")\n";
+  if (size > kLargestSafeInstaller) {
+    out << "  warning: larger than " << kLargestSafeInstaller << " bytes ("
+        << kLargestSafeInstaller / kChunkSize << " chunks of " << kChunkSize
+        << " bytes): the updater stops the\n    download when more than that arrives between "
+           "two ticks of its rate display, once a\n    second, so users on links faster than "
+           "about 32 MiB/s cannot download it\n";
+  }
   Sha256 hash;
   try {
     for (std::int32_t remaining = size; remaining > 0;) {
@@ -182,8 +229,8 @@ Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
       remaining -= asked;
     }
   } catch (const Failure& failure) {
-    out << "  received: " << d.received << " of " << size << " bytes, then " << failure.what()
-        << "\n";
+    out << "  received: " << d.received << " of " << size << " bytes, then "
+        << Shown(failure.what()) << "\n";
     d.failure = u"the download stops part way";
     return d;
   }
@@ -202,20 +249,17 @@ std::u16string ReportOutcome(const std::u16string& text, const UpdateInfo& info,
                              std::ostream& out) {
   const std::u16string why = Why300(text, info);
   if (!why.empty()) {
-    out << "outcome: error 300, because " << ToNarrow(why) << "\n";
+    out << "outcome: error 300, because " << Shown(why) << "\n";
     return u"the updater shows error 300";
   }
   const AppGlobals& g = Globals();
   const ReleaseOutcome outcome =
       DecideRelease(g.InstalledVersion, g.InstalledBuild, info.version, info.build);
-  const auto indented = [](const std::u16string& lines) {
-    return ToNarrow(JReplace(lines, u"\r\n", u"\n  ", 0, 0, 0, true));
-  };
   out << "outcome: "
       << (outcome == ReleaseOutcome::kNothingNewer ? "no Download button" : "Download button")
       << "; the window shows\n  "
-      << indented(ResultLines(outcome, g.ProductName, info.edition, info.version, info.build))
-      << "\nnews:\n  " << indented(NewsText(info.news)) << "\n";
+      << ShownLines(ResultLines(outcome, g.ProductName, info.edition, info.version, info.build))
+      << "\nnews:\n  " << ShownLines(NewsText(info.news)) << "\n";
   return outcome == ReleaseOutcome::kNothingNewer ? u"nothing newer is offered" : u"";
 }
 
@@ -312,48 +356,49 @@ int Check(const std::u16string& source, const std::u16string& installed,
     try {
       text = inet.OpenURL(source);
     } catch (const Failure& failure) {
-      out << "update information: " << ToNarrow(source) << "\n  fetch failed: " << failure.what()
+      out << "update information: " << Shown(source)
+          << "\n  fetch failed: " << Shown(failure.what())
           << "\nresult: the updater ends the check without a word and offers nothing (exit 1)\n";
       return 1;
     }
   } else {
     text = ToWide(ReadFileBytes(source, u"the update information"));
   }
-  out << "update information: " << ToNarrow(source) << " (" << text.size() << " characters)\n";
+  out << "update information: " << Shown(source) << " (" << text.size() << " characters)\n";
   const Reading reading = Read(text);
   const UpdateInfo& info = reading.info;
   if (info.fieldsTaken) {
-    out << "  edition " << ToNarrow(Quoted(info.edition)) << ", version "
-        << ToNarrow(Quoted(info.version)) << ", build " << ToNarrow(Quoted(info.build)) << "\n";
+    out << "  edition " << Shown(Quoted(info.edition)) << ", version "
+        << Shown(Quoted(info.version)) << ", build " << Shown(Quoted(info.build)) << "\n";
   }
   for (const std::u16string& message : reading.messages) {
-    out << "  the updater would show the message " << ToNarrow(Quoted(message)) << "\n";
+    out << "  the updater would show the message " << Shown(Quoted(message)) << "\n";
   }
-  out << "installed: version " << ToNarrow(g.InstalledVersion) << ", build "
-      << ToNarrow(g.InstalledBuild) << "\n";
+  out << "installed: version " << Shown(g.InstalledVersion) << ", build " << Shown(g.InstalledBuild)
+      << "\n";
 
   std::u16string verdict = ReportOutcome(text, info, out);
   // The updater keeps the installer address even when another field is empty: it is checked
   // whenever there is one.
   const std::u16string address = TrimBlanks(info.downloadUrl);
   if (info.fieldsTaken && !address.empty()) {
-    out << "installer: " << ToNarrow(address) << "\n";
+    out << "installer: " << Shown(address) << "\n";
     const Download download = DownloadInstaller(address, out);
     if (verdict.empty()) verdict = download.failure;
     if (!localFile.empty() && download.failure.empty()) {
       const bool equal = localSha == download.sha256;
-      out << "  local file: " << ToNarrow(localFile) << ", " << localSize << " bytes, SHA-256 "
+      out << "  local file: " << Shown(localFile) << ", " << localSize << " bytes, SHA-256 "
           << localSha << (equal ? ": the same bytes\n" : ": different bytes\n");
       if (!equal && verdict.empty()) verdict = u"the served installer is not the local file";
     }
   }
-  const std::string user = "a user with version " + ToNarrow(g.InstalledVersion) + " build " +
-                           ToNarrow(g.InstalledBuild);
+  const std::string user =
+      "a user with version " + Shown(g.InstalledVersion) + " build " + Shown(g.InstalledBuild);
   if (verdict.empty()) {
     out << "result: " << user << " gets a working download of the installer (exit 0)\n";
     return 0;
   }
-  out << "result: " << user << " gets no working download: " << ToNarrow(verdict) << " (exit 1)\n";
+  out << "result: " << user << " gets no working download: " << Shown(verdict) << " (exit 1)\n";
   return 1;
 }
 
