@@ -54,6 +54,7 @@ std::vector<Fault> Faults() {
        false},
       // Without a length the text ends at the close; the download needs the length.
       {"NoLength", Served(""), true, false},
+      {"RedirectLoop", Reply::Text("", 302, "Location: /fault\r\n"), false, false},
   };
 }
 
