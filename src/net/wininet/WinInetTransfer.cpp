@@ -121,23 +121,31 @@ std::optional<HttpAddress> WinInetTransfer::Request(HINTERNET connection,
     Finish(TransferError::kCancelled);
     return std::nullopt;
   }
+  const std::optional<HttpAddress> next = Answer(handle, address, headOnly);
+  // Children go before their parents; a request that a cancel took is closed already.
+  if (HINTERNET own = TakeRequest()) InternetCloseHandle(own);
+  return next;
+}
+
+std::optional<HttpAddress> WinInetTransfer::Answer(HINTERNET request, const HttpAddress& address,
+                                                   bool headOnly) {
   std::optional<std::string> location;
-  std::optional<HttpAddress> next;
-  if (!Send(handle, location)) {
-  } else if (!location) {
+  if (!Send(request, location)) return std::nullopt;
+  if (!location) {
     if (headOnly) {
       PublishHead();
       Finish(TransferError::kNone);
     } else {
-      ReadBody(handle);
+      ReadBody(request);
     }
-  } else if (!RedirectAllowed(address.secure ? "https" : "http", *location)) {
+    return std::nullopt;
+  }
+  std::optional<HttpAddress> next;
+  if (!RedirectAllowed(address.secure ? "https" : "http", *location)) {
     Finish(TransferError::kRedirectRefused, *location);
   } else if (!(next = RedirectAddress(address, ToWide(*location)))) {
     Finish(TransferError::kBadAddress, *location);
   }
-  // Children go before their parents; a request that a cancel took is closed already.
-  if (HINTERNET own = TakeRequest()) InternetCloseHandle(own);
   return next;
 }
 

@@ -50,6 +50,9 @@ class WinInetTransfer final : public TransferCore {
   // it or returns the address of the redirect to follow.
   std::optional<HttpAddress> Request(HINTERNET connection, const HttpAddress& address,
                                      bool headOnly, const InternetTimeouts& timeouts);
+  // What the response to the request leads to: the end of the transfer (nothing), or the
+  // address of a redirect to follow.
+  std::optional<HttpAddress> Answer(HINTERNET request, const HttpAddress& address, bool headOnly);
   // Sends the request on the worker and reads its head. The Location of a redirect to follow
   // comes back in `location`; false (with the request finished) when it failed.
   bool Send(HINTERNET request, std::optional<std::string>& location);
