@@ -185,7 +185,9 @@ DownForm::RunEnd DownForm::Download() {
   TimingMark("download-request");
   DownRateTimer.SetEnabled(true);
   btnStopDownload.SetEnabled(true);
-  while (DownInet->StillExecuting()) {
+  // Each pass first waits on the transfer for a few milliseconds, as GetChunk does: Stop, Cancel
+  // and the close box are still seen within one pass, and the wait spins no core.
+  while (DownInet->StillExecuting(std::chrono::milliseconds(5))) {
     DoEvents();
     if (DownStopped) return RunEnd::kStopped;
   }

@@ -1,5 +1,7 @@
 #include "net/HttpHeaders.h"
 
+#include <cctype>
+
 #include "text/AsciiText.h"
 
 namespace larkspan {
@@ -43,6 +45,28 @@ bool LengthsUsable(const HttpHeaders& headers) {
     first = &value;
   }
   return true;
+}
+
+bool IsFollowedRedirect(long status, const HttpHeaders& headers) {
+  const bool redirect =
+      status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+  return redirect && FindHeader(headers, "Location").has_value();
+}
+
+bool RedirectAllowed(std::string_view fromScheme, std::string_view location) {
+  // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":"; anything else before
+  // the first ":", "/", "?" or "#" makes the location relative.
+  std::string_view toScheme = fromScheme;
+  const std::size_t end = location.find_first_of(":/?#");
+  if (end != std::string_view::npos && end > 0 && location[end] == ':' &&
+      std::isalpha(static_cast<unsigned char>(location[0])) &&
+      location.substr(0, end).find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.") ==
+          std::string_view::npos) {
+    toScheme = location.substr(0, end);
+  }
+  if (EqualsIgnoringAsciiCase(toScheme, "https")) return true;
+  return EqualsIgnoringAsciiCase(toScheme, "http") && !EqualsIgnoringAsciiCase(fromScheme, "https");
 }
 
 }  // namespace larkspan

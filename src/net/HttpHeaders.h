@@ -33,4 +33,15 @@ std::optional<std::string> FindHeader(const HttpHeaders& headers, std::string_vi
 // than hand over a body cut at that guess.
 bool LengthsUsable(const HttpHeaders& headers);
 
+// The redirect rules of every request of the transfer control, and of the Linux probe: a
+// response is followed when its status is 301, 302, 303, 307 or 308 and it names a Location;
+// at most kMaxRedirects of them in a row, each to http or https, and never from https to http,
+// so that an https address is never read over plain http. A redirect that breaks a rule ends
+// the request like no answer.
+inline constexpr int kMaxRedirects = 10;
+bool IsFollowedRedirect(long status, const HttpHeaders& headers);
+// Whether the redirect to `location` (as sent: absolute, or relative and then on `fromScheme`)
+// may be followed from an address on `fromScheme`, "http" or "https" in any letter case.
+bool RedirectAllowed(std::string_view fromScheme, std::string_view location);
+
 }  // namespace larkspan

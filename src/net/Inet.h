@@ -2,6 +2,7 @@
 // The internet transfer control that the windows hold (Inet1 on the update window, DownInet on
 // the download window): a blocking fetch of a whole text, and a request whose body is taken in
 // chunks while the window stays responsive.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,8 +16,10 @@ class Transfer;
 
 // The control's design-time settings.
 struct InetSettings {
-  int remotePort = 80;             // for http addresses that name no port
-  int requestTimeoutSeconds = 60;  // connecting, and any silence of the server once connected
+  int remotePort = 80;  // for http addresses that name no port
+  // Connecting, and any silence of the server once connected; the whole-text fetch, however
+  // the server trickles, in all.
+  int requestTimeoutSeconds = 60;
 };
 
 class Inet {
@@ -26,15 +29,19 @@ class Inet {
   Inet(const Inet&) = delete;
   Inet& operator=(const Inet&) = delete;
 
-  // Blocks (no window events run) until the whole body has arrived and returns it as text.
-  // Any failure raises Failure(kTransferFailed). Bodies beyond kOpenUrlLimit fail too, and so
-  // does a response whose Content-Length is not a plain number or disagrees with itself.
+  // Blocks (no window events run) until the whole body has arrived and returns it as text:
+  // the same request as Execute's, with its redirect rules. Any failure raises
+  // Failure(kTransferFailed): among them a body beyond kOpenUrlLimit, a response whose
+  // Content-Length is not a plain number or disagrees with itself, and a body that is not
+  // complete within the time-out of the settings.
   std::u16string OpenURL(const std::u16string& url);
   // Starts the request and returns at once; an address that cannot be used raises.
   // The operation is "GET" (or "HEAD"); a running request is cancelled first.
   void Execute(const std::u16string& url, const std::u16string& operation);
-  // True until the final response's headers have arrived or the request has ended.
-  bool StillExecuting();
+  // True until the final response's headers have arrived or the request has ended. Waits up to
+  // `wait` for that first (no window events run meanwhile), so that a caller that polls it
+  // between passes of the event pump does not spin.
+  bool StillExecuting(std::chrono::milliseconds wait = {});
   // The header's value as the server sent it; empty without a usable response or header.
   std::u16string GetHeader(const std::u16string& name);
   // Exactly the next `size` bytes of the body. Lets window events run while it waits; raises

@@ -2,8 +2,9 @@
 
 namespace larkspan {
 
-bool TransferCore::StillExecuting() const {
-  std::lock_guard lock(mutex_);
+bool TransferCore::StillExecuting(std::chrono::milliseconds wait) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, wait, [this] { return headersDone_ || finished_ || cancelled_; });
   return !headersDone_ && !finished_;
 }
 

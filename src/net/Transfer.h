@@ -28,8 +28,9 @@ class Transfer {
   virtual ~Transfer() = default;
   // Ends the request at once, whatever it was doing, and closes its connection. Idempotent.
   virtual void Cancel() = 0;
-  // True until the final response's headers are in or the request has ended.
-  virtual bool StillExecuting() const = 0;
+  // True until the final response's headers are in or the request has ended; first waits up
+  // to `wait` for that.
+  virtual bool StillExecuting(std::chrono::milliseconds wait) = 0;
   // The first value of the header in the final response (name without case), or nothing.
   virtual std::optional<std::string> Header(std::string_view name) const = 0;
   // Moves body bytes into `out` until it holds `size`, waiting at most `wait` for more. One
@@ -51,7 +52,7 @@ class TransferCore : public Transfer {
 
   ReadResult ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
                       std::chrono::milliseconds wait) override;
-  bool StillExecuting() const final;
+  bool StillExecuting(std::chrono::milliseconds wait) final;
   std::optional<std::string> Header(std::string_view name) const final;
   // kCancelled once cancelled, whatever the worker saw.
   TransferError Error() const final;

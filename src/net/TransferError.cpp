@@ -22,6 +22,8 @@ std::string DescribeTransferError(TransferError error) {
       return "the response is too large";
     case TransferError::kTooManyRedirects:
       return "too many redirections";
+    case TransferError::kRedirectRefused:
+      return "a redirection that is not followed";
     case TransferError::kSecurity:
       return "the secure connection failed";
     case TransferError::kCancelled:

@@ -14,7 +14,8 @@ enum class TransferError {
   kBroken,  // the connection broke, the body ended early, or the head cannot be trusted
   kTooLarge,
   kTooManyRedirects,
-  kSecurity,  // certificate or TLS handshake
+  kRedirectRefused,  // to a scheme other than http or https, or from https to http
+  kSecurity,         // certificate or TLS handshake
   kCancelled,
   kNoRequest,
   kOther,

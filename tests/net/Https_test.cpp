@@ -1,109 +1,140 @@
-// HTTPS through the curl back end, against a local TLS server whose authority is made for the
-// run: only a certificate from the trusted authority, for the host asked for, lets the probe,
-// the whole-text fetch and the download through. The others fail as any failed request does.
-#include <gtest/gtest.h>
-#include <httplib.h>
+// HTTPS through the transfer control and the probe, on both platforms, against the TLS servers
+// that tls-servers.sh runs for this test with an authority made for the run: once the system
+// trusts that authority, only its certificate for the host asked for lets the probe, the
+// whole-text fetch and the download through; the others fail as any failed request does. A
+// redirect may stay on https; one to http fails like no answer, and nothing goes out over http.
+#ifdef _WIN32
+#include <windows.h>
+// after windows.h, which it needs
+#include <wincrypt.h>
+#endif
 
-#include <chrono>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
-#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
-#include <thread>
 
 #include "base/Failure.h"
 #include "net/Inet.h"
 #include "net/Probe.h"
-#include "net/curl/CurlSession.h"
 #include "os/CodePage.h"
+#include "support/HttpFixture.h"
+#ifndef _WIN32
+#include "net/curl/CurlSession.h"
+#endif
 
 namespace larkspan::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-// `name`.key and `name`.pem in `dir`: a fresh key and a certificate made with `options`.
-void MakeCertificate(const fs::path& dir, const std::string& name, const std::string& options) {
-  const std::string command = "cd '" + dir.string() +
-                              "' && openssl req -x509 -newkey ec -pkeyopt "
-                              "ec_paramgen_curve:prime256v1 -nodes -days 1 -keyout " +
-                              name + ".key -out " + name + ".pem " + options + " 2>/dev/null";
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+std::string Required(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) throw std::runtime_error(std::string(name) + " unset: run tls-servers.sh");
+  return value;
 }
 
-// A TLS server on 127.0.0.1 with the certificate `name` from `dir`, answering `body`.
-class TlsServer {
+std::u16string Url(const char* server, const std::string& path) {
+  return FromUtf8("https://127.0.0.1:" + Required(server) + path);
+}
+
+// The run's authority, trusted while the object lives: by the Windows root store of the
+// machine (Wine's prefix), or on Linux through the curl back end's setting for tests.
+#ifdef _WIN32
+class TrustedAuthority {
  public:
-  TlsServer(const fs::path& dir, const std::string& name, const std::string& body)
-      : server_((dir / (name + ".pem")).c_str(), (dir / (name + ".key")).c_str()) {
-    server_.Get("/", [body](const httplib::Request&, httplib::Response& res) {
-      res.set_content(body, "text/plain");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  explicit TrustedAuthority(const std::string& dir) {
+    std::ifstream in(dir + "/authority.der", std::ios::binary);
+    const std::string der{std::istreambuf_iterator<char>(in), {}};
+    store_ =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (der.empty() || store_ == nullptr ||
+        !CertAddEncodedCertificateToStore(
+            store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+            static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_) ||
+        !CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr)) {  // Wine defers it
+      throw std::runtime_error("the root store does not take the authority");
+    }
   }
-  ~TlsServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::u16string Url() const {
-    return FromUtf8("https://127.0.0.1:" + std::to_string(port_) + "/");
+  ~TrustedAuthority() {
+    CertDeleteCertificateFromStore(added_);
+    CertCloseStore(store_, 0);
   }
 
  private:
-  httplib::SSLServer server_;
-  int port_ = 0;
-  std::thread thread_;
+  HCERTSTORE store_ = nullptr;
+  PCCERT_CONTEXT added_ = nullptr;
 };
+#else
+class TrustedAuthority {
+ public:
+  explicit TrustedAuthority(const std::string& dir)
+      : previous_(SetTrustedAuthorityFile(dir + "/authority.pem")) {}
+  ~TrustedAuthority() { SetTrustedAuthorityFile(previous_); }
 
-TEST(HttpsTest, OnlyTheTrustedAuthorityForThisHostGetsThrough) {
-  const fs::path dir =
-      fs::temp_directory_path() /
-      ("larkspan-https-" + std::to_string(Clock::now().time_since_epoch().count()));
-  fs::create_directories(dir);
-  MakeCertificate(dir, "authority", "-subj /CN=Larkspan-test-authority");
-  const std::string previous = SetTrustedAuthorityFile((dir / "authority.pem").string());
-  const std::string thisHost = "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 ";
-  const std::string fromAuthority =
-      "-CA authority.pem -CAkey authority.key -addext basicConstraints=CA:FALSE ";
+ private:
+  std::string previous_;
+};
+#endif
+
+TEST(HttpsTest, OnlyTheTrustedAuthorityForThisHostGetsThroughAndNeverOnToHttp) {
+#ifdef _WIN32
+  const std::string dir = "Z:" + Required("LARKSPAN_TLS_DIR");  // Wine's drive for "/"
+#else
+  const std::string dir = Required("LARKSPAN_TLS_DIR");
+#endif
   std::string body;  // text, so that the whole-text fetch gives it back unchanged
   for (int i = 0; i < 30000; ++i) body += std::to_string(i) + '*';
-
-  struct Case {
-    std::string certificate, options;
-    bool getsThrough;
-  };
-  for (const Case& c : {
-           Case{"trusted", thisHost + fromAuthority, true},
-           Case{"self-signed", thisHost, false},
-           Case{"other-host",
-                "-subj /CN=x.invalid -addext subjectAltName=DNS:x.invalid " + fromAuthority, false},
-       }) {
-    SCOPED_TRACE(c.certificate);
-    MakeCertificate(dir, c.certificate, c.options);
-    TlsServer server(dir, c.certificate, body);
-    EXPECT_EQ(IsUrlOnline(server.Url()), c.getsThrough);
-    Inet inet{InetSettings{80, 5}};
-    inet.Execute(server.Url(), u"GET");
-    if (c.getsThrough) {
-      EXPECT_EQ(inet.OpenURL(server.Url()), FromUtf8(body));
-      const std::vector<std::uint8_t> chunk = inet.GetChunk(static_cast<std::int32_t>(body.size()));
-      EXPECT_EQ(std::string(chunk.begin(), chunk.end()), body);
-    } else {
-      EXPECT_THROW(inet.OpenURL(server.Url()), Failure);
-      EXPECT_THROW(inet.GetChunk(1), Failure);
-    }
-    // A failed request ends with no header, so the download takes its stopped path.
-    EXPECT_FALSE(inet.StillExecuting());
-    EXPECT_EQ(inet.GetHeader(u"Content-Length"),
-              c.getsThrough ? FromUtf8(std::to_string(body.size())) : u"");
+  HttpFixture plain;
+  plain.Serve("/", Reply::Text(body));
+  // Each file is the whole response that the servers send for its name.
+  std::ofstream(dir + "/text", std::ios::binary)
+      << "HTTP/1.0 200 OK\r\nContent-Length: " << body.size() << "\r\n\r\n"
+      << body;
+  for (const auto& [name, location] :
+       {std::pair{"to-https", std::string("/text")}, {"to-http", plain.Url("/")}}) {
+    std::ofstream(dir + "/" + name, std::ios::binary)
+        << "HTTP/1.0 302 Found\r\nLocation: " << location << "\r\nContent-Length: 0\r\n\r\n";
   }
-
-  // Without the setting the authority is a stranger again: the system's checks stay on.
-  SetTrustedAuthorityFile(previous);
-  EXPECT_FALSE(IsUrlOnline(TlsServer(dir, "trusted", body).Url()));
-  fs::remove_all(dir);
+  {
+    const TrustedAuthority authority(dir);
+    for (const auto& [server, getsThrough] : {std::pair{"LARKSPAN_TLS_TRUSTED", true},
+                                              {"LARKSPAN_TLS_SELF_SIGNED", false},
+                                              {"LARKSPAN_TLS_OTHER_HOST", false}}) {
+      SCOPED_TRACE(server);
+      const std::u16string url = Url(server, "/text");
+      EXPECT_EQ(IsUrlOnline(url), getsThrough);
+      Inet inet{InetSettings{80, 5}};
+      inet.Execute(url, u"GET");
+      if (getsThrough) {
+        EXPECT_EQ(inet.OpenURL(url), FromUtf8(body));
+        const std::vector<std::uint8_t> chunk =
+            inet.GetChunk(static_cast<std::int32_t>(body.size()));
+        EXPECT_EQ(std::string(chunk.begin(), chunk.end()), body);
+      } else {
+        EXPECT_THROW(inet.OpenURL(url), Failure);
+        EXPECT_THROW(inet.GetChunk(1), Failure);
+      }
+      // A failed request ends with no header, so that the download takes its stopped path.
+      EXPECT_FALSE(inet.StillExecuting());
+      EXPECT_EQ(inet.GetHeader(u"Content-Length"),
+                getsThrough ? FromUtf8(std::to_string(body.size())) : u"");
+    }
+    Inet inet{InetSettings{80, 5}};
+    EXPECT_EQ(inet.OpenURL(Url("LARKSPAN_TLS_TRUSTED", "/to-https")), FromUtf8(body));
+    EXPECT_THROW(inet.OpenURL(Url("LARKSPAN_TLS_TRUSTED", "/to-http")), Failure);
+#ifndef _WIN32  // the Windows probe is WinINet's own
+    EXPECT_FALSE(IsUrlOnline(Url("LARKSPAN_TLS_TRUSTED", "/to-http")));
+#endif
+    inet.Execute(Url("LARKSPAN_TLS_TRUSTED", "/to-http"), u"GET");
+    EXPECT_THROW(inet.GetChunk(1), Failure);
+    EXPECT_EQ(inet.GetHeader(u"Content-Length"), u"");
+    EXPECT_TRUE(plain.Requests().empty());
+  }
+#ifndef _WIN32  // WinINet keeps what it has seen of a server for the process
+  // Without it the authority is a stranger again: the system's checks stay on.
+  EXPECT_FALSE(IsUrlOnline(Url("LARKSPAN_TLS_TRUSTED", "/text")));
+#endif
 }
 
 }  // namespace

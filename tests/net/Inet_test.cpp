@@ -1,6 +1,7 @@
 // The transfer control on its own: bodies handed over in exact chunks however large, a cancel
-// from an event handler, refused addresses, and what the whole-text fetch sends. How the
-// windows end on network and server faults is the fault matrix's business (tests/app).
+// from an event handler, refused addresses, what the whole-text fetch sends, redirects, and the
+// fetch's deadline. How the windows end on network and server faults is the fault matrix's
+// business (tests/app).
 #include "net/Inet.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "base/Failure.h"
+#include "net/Probe.h"
 #include "os/CodePage.h"
 #include "support/HeadlessBackend.h"
 #include "support/HttpFixture.h"
@@ -84,16 +86,66 @@ TEST_F(InetTest, UnusableAddressOrOperationRaisesAtOnce) {
   EXPECT_FALSE(inet.StillExecuting());
 }
 
-TEST_F(InetTest, WholeTextFetchBypassesCachesAndUsesTheDesignPort) {
+// The probe may be given a cookie (on Windows it keeps it), but no request of the control sends
+// one back.
+TEST_F(InetTest, WholeTextFetchBypassesCachesUsesTheDesignPortAndSendsNoCookie) {
+  server.Serve("/", Reply::Text("site", 200, "Set-Cookie: visit=1; Path=/\r\n"));
+  EXPECT_TRUE(IsUrlOnline(FromUtf8(server.Url("/"))));
   server.Serve("/My%20gone", Reply::Text("<head>gone</head>", 404));
   Inet local{InetSettings{server.Port(), 1}};  // the port for addresses that name none
   // Blanks go out encoded, as the platform's control sends them.
   EXPECT_EQ(local.OpenURL(u"http://127.0.0.1/My gone"), u"<head>gone</head>");
-  const Request sent = server.Requests().at(0);
+  EXPECT_EQ(Download(Reply::Text("body"), 4), "body");
+  const std::vector<Request> sent = server.Requests();
+  ASSERT_EQ(sent.size(), 3u);
   for (const char* line : {"Cache-Control: no-cache\r\n", "Pragma: no-cache\r\n",
                            "User-Agent: Quillmere - Larkspan\r\n"}) {
-    EXPECT_NE(sent.head.find(line), std::string::npos) << line << "in\n" << sent.head;
+    EXPECT_NE(sent[1].head.find(line), std::string::npos) << line << "in\n" << sent[1].head;
   }
+  for (const Request& request : {sent[1], sent[2]}) {
+    EXPECT_EQ(request.head.find("Cookie"), std::string::npos) << request.head;
+  }
+}
+
+// Ten redirects in a row are followed (301, 302 and 307, absolute and relative Locations); an
+// eleventh, or a loop, ends the request like no answer. From https to http: the HTTPS tests.
+TEST_F(InetTest, RedirectsAreFollowedForTenHopsAtMost) {
+  server.Serve("/text", Reply::Text("the text"));
+  const int statuses[] = {301, 302, 307};
+  for (int hop = 1; hop <= 11; ++hop) {
+    const std::string next = hop == 11 ? "/text" : "/hop" + std::to_string(hop + 1);
+    server.Serve("/hop" + std::to_string(hop),
+                 Reply::Text("", statuses[hop % 3],
+                             "Location: " + (hop % 2 ? server.Url(next) : next) + "\r\n"));
+  }
+  server.Serve("/loop", Reply::Text("", 302, "Location: /loop\r\n"));
+  for (const auto& [path, followed] :
+       {std::pair{"/hop2", true}, {"/hop1", false}, {"/loop", false}}) {
+    SCOPED_TRACE(path);
+    const std::u16string url = FromUtf8(server.Url(path));
+    if (followed) {
+      EXPECT_EQ(inet.OpenURL(url), u"the text");
+    } else {
+      EXPECT_THROW(inet.OpenURL(url), Failure);
+    }
+    inet.Execute(url, u"GET");
+    EXPECT_TRUE(Eventually([&] { return !inet.StillExecuting(); }));
+    EXPECT_EQ(inet.GetHeader(u"Content-Length"), followed ? u"8" : u"");
+#ifndef _WIN32  // the Windows probe is WinINet's own
+    EXPECT_EQ(IsUrlOnline(url), followed);
+#endif
+  }
+}
+
+// The time-out bounds the whole-text fetch in all, however the server trickles.
+TEST_F(InetTest, WholeTextFetchEndsAtTheTimeOutWhileTheServerTrickles) {
+  Reply trickle = Reply::Text("0123456789");
+  trickle.bytesPerSecond = 1;
+  server.Serve("/trickle", trickle);
+  Inet twoSeconds{InetSettings{80, 2}};
+  const auto start = Clock::now();
+  EXPECT_THROW(twoSeconds.OpenURL(FromUtf8(server.Url("/trickle"))), Failure);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
 }
 
 }  // namespace

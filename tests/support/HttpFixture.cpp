@@ -109,8 +109,8 @@ struct HttpFixture::State {
     }
   }
 
-  // Sends in twentieths of a second's worth when paced; false once the fixture stops or the
-  // peer has gone.
+  // Sends in twentieths of a second's worth when paced (a byte at a time when that is less);
+  // false once the fixture stops or the peer has gone.
   bool Send(Socket s, const char* data, std::size_t size, int bytesPerSecond) {
     const std::size_t slice = bytesPerSecond > 0 ? std::max(1, bytesPerSecond / 20) : size;
     auto due = std::chrono::steady_clock::now();
@@ -124,7 +124,7 @@ struct HttpFixture::State {
       data += n;
       size -= n;
       if (bytesPerSecond > 0 && size > 0) {
-        due += std::chrono::milliseconds(50);
+        due += std::chrono::milliseconds(1000 * slice / static_cast<std::size_t>(bytesPerSecond));
         std::unique_lock lock(mutex);
         if (stopped.wait_until(lock, due, [this] { return stopping; })) return false;
       }

@@ -16,13 +16,18 @@ constexpr long kConnectTimeoutSeconds = 10;
 constexpr long kTotalTimeoutSeconds = 20;
 
 struct ProbeState {
+  explicit ProbeState(CURL* h) : handle(h) {}
+  CURL* handle;
+  HttpHeadReader head;
   bool answered = false;
-  // Stops the transfer at the end of the first header block: the answer is all we wanted, and
-  // no body is read.
+  // Stops the transfer at the end of the final response's head: the answer is all we wanted,
+  // and no body is read. Redirects are followed by the transfer control's rules.
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
-    std::string_view line(data, size * count);
-    if (line != "\r\n" && line != "\n") return size * count;
-    static_cast<ProbeState*>(self)->answered = true;
+    auto* state = static_cast<ProbeState*>(self);
+    if (!state->head.Feed(std::string_view(data, size * count))) return size * count;
+    const HeadEnd end = JudgeHeadEnd(state->handle, state->head.Headers());
+    if (end == HeadEnd::kMore) return size * count;
+    state->answered = end == HeadEnd::kFinal;
     return 0;
   }
   static std::size_t OnBody(char*, std::size_t, std::size_t, void*) { return 0; }
@@ -37,10 +42,9 @@ bool IsUrlOnline(const std::u16string& address) {
     CurlEasy easy;
     ApplyCommonOptions(easy, *url, kConnectTimeoutSeconds);
     CURL* h = easy.get();
-    ProbeState state;
+    ProbeState state(h);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, kTotalTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ProbeState::OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &ProbeState::OnBody);

@@ -151,6 +151,10 @@ void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTime
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
+  // A proxy's answer to CONNECT is not the server's response.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
@@ -161,6 +165,18 @@ void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTime
   if (!trustedAuthorityFile.empty()) {
     curl_easy_setopt(h, CURLOPT_CAINFO, trustedAuthorityFile.c_str());  // libcurl copies it
   }
+}
+
+HeadEnd JudgeHeadEnd(CURL* handle, const HttpHeaders& headers) {
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  if (status >= 100 && status < 200) return HeadEnd::kMore;
+  if (!IsFollowedRedirect(status, headers)) return HeadEnd::kFinal;
+  const char* scheme = nullptr;  // of the request that this head answers
+  curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme);
+  return RedirectAllowed(scheme != nullptr ? scheme : "", *FindHeader(headers, "Location"))
+             ? HeadEnd::kMore
+             : HeadEnd::kRefusedRedirect;
 }
 
 std::string SetTrustedAuthorityFile(std::string path) {

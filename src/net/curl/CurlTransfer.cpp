@@ -3,22 +3,18 @@
 #include <algorithm>
 #include <exception>
 
+#include "net/Inet.h"
+#include "os/CodePage.h"
+
 namespace larkspan {
-namespace {
 
-bool IsFollowedRedirect(long status) {
-  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-}  // namespace
-
-void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout) {
-  ApplyCommonOptions(easy, url, static_cast<long>(timeout.count()));
-  CURL* h = easy.get();
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, CurlTransfer::kMaxRedirects);
-  // A proxy's answer to CONNECT is not the server's response.
-  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly,
+                                        const InetSettings& settings) {
+  // Like the control, accept "host/path" as an http address.
+  std::optional<std::string> address = NormalizeAddress(ToNarrow(url), true, settings.remotePort);
+  if (!address) RaiseTransferFailure(TransferError::kBadAddress, ToUtf8(url));
+  return std::make_shared<CurlTransfer>(*address, headOnly,
+                                        std::chrono::seconds(settings.requestTimeoutSeconds));
 }
 
 CurlTransfer::CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout)
@@ -81,7 +77,7 @@ void CurlTransfer::Run(const std::string& url, bool headOnly) {
     CurlMulti multi;
     CurlEasy easy;
     char errorText[CURL_ERROR_SIZE] = "";
-    ApplyControlOptions(easy, url, idleTimeout_);
+    ApplyCommonOptions(easy, url, static_cast<long>(idleTimeout_.count()));
     CURL* h = easy.get();
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::OnHeader);
@@ -178,22 +174,19 @@ bool CurlTransfer::HeaderLine(std::string_view line) {
     Abort(TransferError::kBroken);
     return false;
   }
-  if (IsFinalResponse()) {
-    headers_ = head_.Headers();
-    headersDone_ = true;
-    changed_.notify_all();
+  switch (JudgeHeadEnd(easy_, head_.Headers())) {
+    case HeadEnd::kMore:
+      return true;
+    case HeadEnd::kRefusedRedirect:
+      Abort(TransferError::kRedirectRefused);
+      return false;
+    case HeadEnd::kFinal:
+      break;
   }
+  headers_ = head_.Headers();
+  headersDone_ = true;
+  changed_.notify_all();
   return true;
-}
-
-bool CurlTransfer::IsFinalResponse() const {
-  long status = 0;
-  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
-  if (status >= 100 && status < 200) return false;
-  const bool hasLocation = FindHeader(head_.Headers(), "Location").has_value();
-  // A redirect that will be followed is not the response; a loop ends the request with an
-  // error and no response at all.
-  return !(IsFollowedRedirect(status) && hasLocation);
 }
 
 std::size_t CurlTransfer::Body(const char* data, std::size_t size) {

@@ -22,16 +22,11 @@
 
 namespace larkspan {
 
-// Options of every request of the transfer control, blocking or not: our shared ones, plus
-// redirects followed (at most CurlTransfer::kMaxRedirects) and the connect time-out.
-void ApplyControlOptions(CurlEasy& easy, const std::string& url, std::chrono::seconds timeout);
-
 class CurlTransfer final : public TransferCore {
  public:
   // The reader takes up to this much from the buffer under one lock and serves its requests
   // from it.
   static constexpr std::size_t kBatchBytes = 64u << 10;
-  static constexpr long kMaxRedirects = 10;
 
   // Starts the request at once on a worker thread. `idleTimeout` ends it when nothing arrives
   // for that long (time spent paused because the reader lags does not count).
@@ -54,7 +49,6 @@ class CurlTransfer final : public TransferCore {
   void Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText);
   bool HeaderLine(std::string_view line);  // false refuses the response
   std::size_t Body(const char* data, std::size_t size);
-  bool IsFinalResponse() const;  // called with the lock held, at the end of a header block
   void Finish(TransferError error, std::string detail);
   void Abort(TransferError reason);  // from a callback, with the lock held
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;

@@ -5,23 +5,24 @@
 namespace larkspan {
 namespace {
 
-// A dead address must not hold the window for long: 10 s to connect and 10 s for the answer.
-// The probes run on the user-interface thread, which they block.
-constexpr InternetTimeouts kProbeTimeouts{10000, 10000};
+// Fetched from the server, never from the cache, and not stored in it; the connection may be
+// kept. No time-outs of the probe's own: WinINet's defaults decide how long a dead address
+// holds the window.
+constexpr DWORD kProbeFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION;
+static_assert(kProbeFlags == 0x84400000);
 
 }  // namespace
 
-// Answered as soon as a response's head is in. Its body is never read, so the connection
-// cannot serve another request and is not kept.
+// Answered once WinINet hands back a request handle that holds a response, whatever its
+// status. Its body is never read.
 bool IsUrlOnline(const std::u16string& address) {
-  std::optional<HttpAddress> url = ParseHttpAddress(address, false);
-  if (!url) return false;
-  InternetHandle session = OpenSession(kProbeTimeouts);
-  InternetHandle connection = session ? ConnectTo(session.get(), *url) : InternetHandle();
-  InternetHandle request = connection
-                               ? OpenRequest(connection.get(), *url, L"GET", kProbeTimeouts, false)
-                               : InternetHandle();
-  return request && SendRequest(request.get());
+  InternetHandle session(
+      InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return false;
+  const std::wstring url(address.begin(), address.end());
+  InternetHandle request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, kProbeFlags, 0));
+  return request && ResponseStatus(request.get()) != 0;
 }
 
 }  // namespace larkspan

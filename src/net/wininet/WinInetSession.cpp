@@ -9,7 +9,6 @@
 namespace larkspan {
 namespace {
 
-constexpr wchar_t kUserAgent[] = L"Quillmere - Larkspan";
 constexpr wchar_t kNoCacheHeaders[] = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
 // Whether the address names its port: a ":" after the user's name and password and after
@@ -86,6 +85,23 @@ std::optional<HttpAddress> ParseHttpAddress(const std::u16string& address, bool 
   return result;
 }
 
+std::optional<HttpAddress> RedirectAddress(const HttpAddress& from,
+                                           const std::u16string& location) {
+  const bool ipv6 = from.host.find(L':') != std::wstring::npos;
+  const std::wstring base = std::wstring(from.secure ? L"https://" : L"http://") +
+                            (ipv6 ? L"[" + from.host + L"]" : from.host) + L":" +
+                            std::to_wstring(from.port) + from.object;
+  const std::wstring relative(location.begin(), location.end());
+  // The combination is never longer than both together and a "/".
+  DWORD size = static_cast<DWORD>(base.size() + relative.size() + 2);
+  std::wstring url(size, L'\0');
+  if (!InternetCombineUrlW(base.c_str(), relative.c_str(), url.data(), &size, ICU_NO_ENCODE)) {
+    return std::nullopt;
+  }
+  url.resize(size);
+  return ParseHttpAddress(std::u16string(url.begin(), url.end()), false);
+}
+
 InternetHandle OpenSession(const InternetTimeouts& timeouts) {
   InternetHandle session(
       InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
@@ -101,9 +117,11 @@ InternetHandle ConnectTo(HINTERNET session, const HttpAddress& address) {
 }
 
 InternetHandle OpenRequest(HINTERNET connection, const HttpAddress& address, const wchar_t* verb,
-                           const InternetTimeouts& timeouts, bool keepConnection) {
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
-  if (keepConnection) flags |= INTERNET_FLAG_KEEP_CONNECTION;
+                           const InternetTimeouts& timeouts) {
+  // Never INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP: an https address is not read over http.
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH |
+                INTERNET_FLAG_NO_AUTO_REDIRECT;
   if (address.secure) flags |= INTERNET_FLAG_SECURE;
   InternetHandle request(HttpOpenRequestW(connection, verb, address.object.c_str(), nullptr,
                                           nullptr, nullptr, flags, 0));
@@ -111,19 +129,22 @@ InternetHandle OpenRequest(HINTERNET connection, const HttpAddress& address, con
   return request;
 }
 
-bool SendRequest(HINTERNET request) {
-  if (!HttpSendRequestW(request, kNoCacheHeaders, static_cast<DWORD>(-1), nullptr, 0)) return false;
-  // Wine's WinINet now and then reports a connection reset before any answer as a response
-  // without a status: that is no answer.
+DWORD SendRequest(HINTERNET request) {
+  if (!HttpSendRequestW(request, kNoCacheHeaders, static_cast<DWORD>(-1), nullptr, 0)) return 0;
+  const DWORD status = ResponseStatus(request);
+  if (status == 0) SetLastError(ERROR_INTERNET_CONNECTION_RESET);
+  return status;
+}
+
+DWORD ResponseStatus(HINTERNET request) {
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                       nullptr) ||
       status < 100 || status > 599) {
-    SetLastError(ERROR_INTERNET_CONNECTION_RESET);
-    return false;
+    return 0;
   }
-  return true;
+  return status;
 }
 
 std::string ResponseHead(HINTERNET request) {

@@ -36,16 +36,28 @@ struct InternetTimeouts {
   DWORD receiveMs;
 };
 
+inline constexpr wchar_t kUserAgent[] = L"Quillmere - Larkspan";
+
+// Where the redirect from `from` to `location` (its Location as sent) leads; nothing when that
+// is not a usable http or https address.
+std::optional<HttpAddress> RedirectAddress(const HttpAddress& from, const std::u16string& location);
+
 // A session under our agent name with the system's proxy settings.
 InternetHandle OpenSession(const InternetTimeouts& timeouts);
 InternetHandle ConnectTo(HINTERNET session, const HttpAddress& address);
-// A request that no cache answers and none keeps; nothing is shown to the user. A kept
-// connection may serve the next request to the same server.
+// A request of the transfer control: no cache answers it and none keeps it, it sends and keeps
+// no cookie and logs in nowhere by itself, nothing is shown to the user, and a redirect comes
+// back as the response (the control follows it by its own rules). A kept connection may serve
+// the next request to the same server.
 InternetHandle OpenRequest(HINTERNET connection, const HttpAddress& address, const wchar_t* verb,
-                           const InternetTimeouts& timeouts, bool keepConnection);
-// Sends the request with the no-cache headers and waits for the response's head; false when
-// no response with a status arrived (GetLastError tells why).
-bool SendRequest(HINTERNET request);
+                           const InternetTimeouts& timeouts);
+// Sends the request with the no-cache headers and waits for the response's head; its status,
+// or 0 when no response with a status arrived (GetLastError tells why).
+DWORD SendRequest(HINTERNET request);
+// The status of the response that the request handle holds; 0 without one. Wine's WinINet now
+// and then reports a connection reset before any answer as a response without a status: that
+// is no answer.
+DWORD ResponseStatus(HINTERNET request);
 // The final response's head as it arrived: status line, header lines, CR LF after each.
 std::string ResponseHead(HINTERNET request);
 

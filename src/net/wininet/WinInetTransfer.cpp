@@ -5,6 +5,9 @@
 #include <thread>
 #include <utility>
 
+#include "net/Inet.h"
+#include "os/CodePage.h"
+
 namespace larkspan {
 namespace {
 
@@ -30,6 +33,15 @@ std::optional<std::uint64_t> AnnouncedLength(const HttpHeaders& headers) {
 }
 
 }  // namespace
+
+std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly,
+                                        const InetSettings& settings) {
+  // Like the control, accept "host/path" as an http address.
+  std::optional<HttpAddress> address = ParseHttpAddress(url, true, settings.remotePort);
+  if (!address) RaiseTransferFailure(TransferError::kBadAddress, ToUtf8(url));
+  return WinInetTransfer::Start(std::move(*address), headOnly,
+                                std::chrono::seconds(settings.requestTimeoutSeconds));
+}
 
 void WinInetTransfer::StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address,
                                   bool headOnly, std::chrono::seconds timeout) {
@@ -70,38 +82,76 @@ void WinInetTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t siz
   }
 }
 
-void WinInetTransfer::Run(const HttpAddress& address, bool headOnly, std::chrono::seconds timeout) {
+void WinInetTransfer::Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout) {
   const auto ms = static_cast<DWORD>(std::chrono::milliseconds(timeout).count());
   const InternetTimeouts timeouts{ms, ms};
   InternetHandle session = OpenSession(timeouts);
-  InternetHandle connection = session ? ConnectTo(session.get(), address) : InternetHandle();
-  InternetHandle request = connection ? OpenRequest(connection.get(), address,
-                                                    headOnly ? L"HEAD" : L"GET", timeouts, true)
-                                      : InternetHandle();
+  // WinINet follows redirects by rules of its own, which Wine does not share: the transfer
+  // follows them itself, by the control's rules.
+  for (int redirects = 0;; ++redirects) {
+    InternetHandle connection = session ? ConnectTo(session.get(), address) : InternetHandle();
+    if (!connection) {
+      const DWORD error = GetLastError();
+      return Finish(ClassifyWinInet(error), DescribeWinInet(error));
+    }
+    std::optional<HttpAddress> next = Request(connection.get(), address, headOnly, timeouts);
+    if (!next) return;
+    if (redirects == kMaxRedirects) return Finish(TransferError::kTooManyRedirects);
+    address = std::move(*next);
+  }
+}
+
+std::optional<HttpAddress> WinInetTransfer::Request(HINTERNET connection,
+                                                    const HttpAddress& address, bool headOnly,
+                                                    const InternetTimeouts& timeouts) {
+  InternetHandle request = OpenRequest(connection, address, headOnly ? L"HEAD" : L"GET", timeouts);
   if (!request) {
     const DWORD error = GetLastError();
-    return Finish(ClassifyWinInet(error), DescribeWinInet(error));
+    Finish(ClassifyWinInet(error), DescribeWinInet(error));
+    return std::nullopt;
   }
   HINTERNET handle = request.get();
+  bool cancelled;
   {
     std::lock_guard lock(mutex_);
-    if (cancelled_) return Finish(TransferError::kCancelled);
-    request_ = request.release();  // from now on a cancel may close it
+    cancelled = cancelled_;
+    if (!cancelled) request_ = request.release();  // from now on a cancel may close it
   }
-  if (Send(handle)) {
+  if (cancelled) {
+    Finish(TransferError::kCancelled);
+    return std::nullopt;
+  }
+  const std::optional<HttpAddress> next = Answer(handle, address, headOnly);
+  // Children go before their parents; a request that a cancel took is closed already.
+  if (HINTERNET own = TakeRequest()) InternetCloseHandle(own);
+  return next;
+}
+
+std::optional<HttpAddress> WinInetTransfer::Answer(HINTERNET request, const HttpAddress& address,
+                                                   bool headOnly) {
+  std::optional<std::string> location;
+  if (!Send(request, location)) return std::nullopt;
+  if (!location) {
     if (headOnly) {
       PublishHead();
       Finish(TransferError::kNone);
     } else {
-      ReadBody(handle);
+      ReadBody(request);
     }
+    return std::nullopt;
   }
-  // Children go before their parents; a request that a cancel took is closed already.
-  if (HINTERNET own = TakeRequest()) InternetCloseHandle(own);
+  std::optional<HttpAddress> next;
+  if (!RedirectAllowed(address.secure ? "https" : "http", *location)) {
+    Finish(TransferError::kRedirectRefused, *location);
+  } else if (!(next = RedirectAddress(address, ToWide(*location)))) {
+    Finish(TransferError::kBadAddress, *location);
+  }
+  return next;
 }
 
-bool WinInetTransfer::Send(HINTERNET request) {
-  if (!SendRequest(request)) {
+bool WinInetTransfer::Send(HINTERNET request, std::optional<std::string>& location) {
+  const DWORD status = SendRequest(request);
+  if (status == 0) {
     const DWORD error = GetLastError();
     Finish(ClassifyWinInet(error), DescribeWinInet(error));
     return false;
@@ -117,16 +167,13 @@ bool WinInetTransfer::Send(HINTERNET request) {
     Finish(TransferError::kBroken, "unusable Content-Length");
     return false;
   }
-  const std::optional<std::uint64_t> length = AnnouncedLength(head.Headers());
-  if (length && *length > maxBody_) {
-    Finish(TransferError::kTooLarge);
-    return false;
+  if (IsFollowedRedirect(status, head.Headers())) {
+    location = FindHeader(head.Headers(), "Location");
+    return true;
   }
-  {
-    std::lock_guard lock(mutex_);
-    headers_ = head.Headers();
-    length_ = length;
-  }
+  std::lock_guard lock(mutex_);
+  headers_ = head.Headers();
+  length_ = AnnouncedLength(head.Headers());
   return true;
 }
 
@@ -169,7 +216,6 @@ void WinInetTransfer::ReadBody(HINTERNET request) {
       published = true;
     }
     received += got;
-    if (received > maxBody_) return Finish(TransferError::kTooLarge);
     {
       std::lock_guard lock(mutex_);
       ring_.Write(block.data(), got);

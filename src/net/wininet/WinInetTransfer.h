@@ -28,19 +28,15 @@ namespace larkspan {
 class WinInetTransfer final : public TransferCore {
  public:
   // Starts the request at once on a worker thread, which holds the transfer until it is done.
-  // `timeout` bounds connecting and every silence of the server; a body beyond `maxBody` bytes
-  // ends the request as too large.
+  // `timeout` bounds connecting and every silence of the server.
   static std::shared_ptr<WinInetTransfer> Start(HttpAddress address, bool headOnly,
-                                                std::chrono::seconds timeout,
-                                                std::uint64_t maxBody = kNoLimit) {
-    auto transfer = std::make_shared<WinInetTransfer>(maxBody);
+                                                std::chrono::seconds timeout) {
+    auto transfer = std::make_shared<WinInetTransfer>();
     transfer->StartWorker(transfer, std::move(address), headOnly, timeout);
     return transfer;
   }
 
-  static constexpr std::uint64_t kNoLimit = UINT64_MAX;
-
-  explicit WinInetTransfer(std::uint64_t maxBody) : maxBody_(maxBody) {}  // see Start
+  WinInetTransfer() = default;  // see Start
   WinInetTransfer(const WinInetTransfer&) = delete;
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
@@ -49,10 +45,17 @@ class WinInetTransfer final : public TransferCore {
  private:
   void StartWorker(std::shared_ptr<WinInetTransfer> self, HttpAddress address, bool headOnly,
                    std::chrono::seconds timeout);
-  void Run(const HttpAddress& address, bool headOnly, std::chrono::seconds timeout);
-  // Sends the request on the worker and reads its head; false (with the request finished)
-  // when it failed.
-  bool Send(HINTERNET request);
+  void Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout);
+  // One request of the chain that redirects make: sends it, and either ends the transfer with
+  // it or returns the address of the redirect to follow.
+  std::optional<HttpAddress> Request(HINTERNET connection, const HttpAddress& address,
+                                     bool headOnly, const InternetTimeouts& timeouts);
+  // What the response to the request leads to: the end of the transfer (nothing), or the
+  // address of a redirect to follow.
+  std::optional<HttpAddress> Answer(HINTERNET request, const HttpAddress& address, bool headOnly);
+  // Sends the request on the worker and reads its head. The Location of a redirect to follow
+  // comes back in `location`; false (with the request finished) when it failed.
+  bool Send(HINTERNET request, std::optional<std::string>& location);
   // Lets the reader see the head: StillExecuting turns false.
   void PublishHead();
   void ReadBody(HINTERNET request);
@@ -61,7 +64,6 @@ class WinInetTransfer final : public TransferCore {
   void Finish(TransferError error, std::string detail = {});
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
 
-  const std::uint64_t maxBody_;
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
   bool paused_ = false;          // the worker waits for the reader to make room
   bool workerDone_ = false;
