@@ -1,6 +1,7 @@
 # DLLs that the program needs only after its first paint are loaded when one of their functions
 # is first called (delay loading), so that the start does not wait for them: WinINet (the
-# probes and the download), the Save dialog and the shell. Each gets an import library made
+# probes and the download), the Save dialog, the shell, and the accessibility objects that only
+# screen readers ask for (oleacc, oleaut32). Each gets an import library made
 # from cmake/delayload/<dll>.def, which lists the functions that the program uses; a function
 # not listed there fails the link by name, and belongs in the list.
 #   larkspan_delay_load(<dll>) defines the target larkspan_delayed_<dll>, to link instead of <dll>.

@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xauth xdotool imagemagick x11-utils
+  dbus-daemon at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   dpkg-dev file

@@ -50,11 +50,13 @@ ControlLayout Picture(std::string name, int left, int top, int width, int height
   return c;
 }
 
+// The language files hold no text for the two links; what their pictures say is English.
 ControlLayout PromotionLink(std::string name, int left, int top, int width, int height,
-                            std::string picture, const char* address) {
+                            std::string picture, const char* address, std::u16string spoken) {
   ControlLayout c = Picture(std::move(name), left, top, width, height, std::move(picture));
   c.parent = "Frame1";
   c.tag = FromUtf8(address);
+  c.accessibleName = std::move(spoken);
   c.handCursor = true;
   return c;
 }
@@ -127,9 +129,9 @@ WindowLayout Build() {
   w.controls.push_back(desc);
 
   w.controls.push_back(PromotionLink(checkupdates::imgReadMore, 2880, 1320, 1935, 765, "read_more.png",
-                                     deployment::kPromoPageUrl));
+                                     deployment::kPromoPageUrl, u"Ostrafel - Read More"));
   w.controls.push_back(PromotionLink(checkupdates::imgDownload, 4800, 1320, 1740, 765, "download_button.png",
-                                     deployment::kPromoInstallerUrl));
+                                     deployment::kPromoInstallerUrl, u"Ostrafel - Download"));
 
   w.controls.push_back(
       PictureButton(checkupdates::btnCancel, 120, 6840, 6735, 495, u"Cancel", "cancel_cross.png", 7));

@@ -49,6 +49,8 @@ struct ControlLayout {
   std::u16string tag;                                                 // images
   bool handCursor = false;                                            // images
   bool multiLine = false, verticalScrollBar = false, locked = false;  // text boxes
+  // Images that take clicks: what a screen reader calls the link (what the picture says).
+  std::u16string accessibleName;
   // Label sizing: autoSize grows the label to show its text whole on one line per line of
   // text; wordWrap wraps the text within the box instead. Either way the text is never cut.
   bool autoSize = false;

@@ -14,6 +14,12 @@ if [ -z "${LARKSPAN_E2E_ISOLATED:-}" ]; then
   fi
 fi
 
+# A test that sets E2E_PRIVATE_BUS gets a D-Bus session of its own (inside the namespace, whose
+# abstract sockets are its own too), for the accessibility bus that screen readers use.
+if [ -n "${E2E_PRIVATE_BUS:-}" ] && [ -z "${E2E_BUS_STARTED:-}" ]; then
+  E2E_BUS_STARTED=yes exec dbus-run-session -- bash "$0" "$@"
+fi
+
 BIN="${LARKSPAN_BINARY_DIR:?set by CTest}/bin"
 DEMO_SERVER="$BIN/larkspan-demo-server"
 # shellcheck source=tests/e2e/port.sh

@@ -1,5 +1,6 @@
 #include "ui/qt/QtSurface.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QHideEvent>
 #include <QMoveEvent>
@@ -20,6 +21,13 @@ void MarkFirstPaint(QWidget& window) {
   const std::string name = window.objectName().toStdString();
   TimingMark("first-paint:" + name);
   QTimer::singleShot(0, &window, [name] { TimingMark("first-frame:" + name); });
+}
+
+// A window is a frame for screen readers, named by its caption (a plain widget would be a
+// nameless filler).
+QAccessibleInterface* WindowAccessible(const QString& /*className*/, QObject* object) {
+  auto* window = dynamic_cast<QtWindowWidget*>(object);
+  return window != nullptr ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
 }
 
 }  // namespace
@@ -49,6 +57,11 @@ void QtSurface::paintEvent(QPaintEvent* /*event*/) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(outline.place.adjusted(0, 0, -1, -1));
   }
+}
+
+QtWindowWidget::QtWindowWidget(QColor background) : QtSurface(nullptr, background) {
+  static const bool factoryInstalled = (QAccessible::installFactory(WindowAccessible), true);
+  (void)factoryInstalled;
 }
 
 void QtWindowWidget::closeEvent(QCloseEvent* event) {

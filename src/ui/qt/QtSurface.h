@@ -29,7 +29,7 @@ class QtSurface : public QWidget {
 // window's own close handling, which hides the widget itself when the close goes ahead.
 class QtWindowWidget final : public QtSurface {
  public:
-  explicit QtWindowWidget(QColor background) : QtSurface(nullptr, background) {}
+  explicit QtWindowWidget(QColor background);
   std::function<void()> onCloseRequest;
   // An explicit hide (not a minimize).
   std::function<void()> onHidden;

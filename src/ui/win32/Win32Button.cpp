@@ -67,6 +67,10 @@ void Win32Button::SetVisible(bool visible) {
     return;
   }
   ShowWindow(button_, visible ? SW_SHOWNA : SW_HIDE);
+  // With no shown button to take it, the focus went back to the window itself (Windows moves
+  // it to the parent of a hidden window); the next button that shows takes it, so that the
+  // keys and screen readers never lose it (the download window swaps both buttons).
+  if (visible && GetFocus() == GetAncestor(button_, GA_ROOT)) SetFocus(button_);
 }
 
 void Win32Button::SetEnabled(bool enabled) {

@@ -15,6 +15,7 @@ void Win32Label::SetCaption(const std::u16string& caption) {
   caption_ = caption;
   text_ = WithCrLf(caption);
   Fit();
+  surface_.NameChanged(*this);
 }
 
 void Win32Label::SetForeColor(Rgb color) {

@@ -21,6 +21,7 @@ class Win32Label final : public Label, public Win32Control {
   RECT Bounds() const override { return bounds_; }
   bool Shown() const override { return Layout().visible; }
   void Paint(HDC dc) const override;
+  std::wstring AccessibleName() const override { return text_; }
 
   // The caption as drawn and the box that it needs there, for a check that nothing is cut.
   std::wstring DrawnText() const { return text_; }
@@ -52,6 +53,9 @@ class Win32Image final : public Image, public Win32Control {
   void Paint(HDC dc) const override;
   HCURSOR Cursor() const override;
   void Clicked() override;
+  std::wstring AccessibleName() const override {
+    return {Layout().accessibleName.begin(), Layout().accessibleName.end()};
+  }
 
  private:
   Win32Surface& surface_;

@@ -9,6 +9,7 @@
 
 #include "os/TargetFile.h"
 #include "os/Timing.h"
+#include "ui/win32/Win32Accessible.h"
 
 namespace larkspan {
 namespace {
@@ -73,6 +74,10 @@ Win32Surface::Win32Surface(Win32Surface* parent, Win32Scale& scale, Rgb backgrou
 Win32Surface::~Win32Surface() {
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
   DestroyWindow(window_);
+  if (accessible_ != nullptr) {
+    accessible_->Disconnect();
+    accessible_->Release();
+  }
 }
 
 void Win32Surface::AddOutline(const ControlLayout& shape) {
@@ -82,6 +87,12 @@ void Win32Surface::AddOutline(const ControlLayout& shape) {
 
 void Win32Surface::AddPainted(Win32Control& control) {
   painted_.push_back(&control);
+}
+
+void Win32Surface::NameChanged(const Win32Control& control) {
+  if (std::find(renamed_.begin(), renamed_.end(), &control) == renamed_.end()) {
+    renamed_.push_back(&control);
+  }
 }
 
 void Win32Surface::AddChild(HWND child, Win32Control& control) {
@@ -116,6 +127,9 @@ LRESULT Win32Surface::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       Paint();
       return 0;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lParam) == OBJID_CLIENT) return AccessibleObject(wParam);
+      break;
     case kFirstFrameDone:
       TimingMark("first-frame:" + timingName);
       return 0;
@@ -211,6 +225,18 @@ void Win32Surface::Paint() {
     DeleteDC(dc);
   }
   EndPaint(window_, &paint);
+  // The child ids of the drawn controls are their places in the drawing order, counted from 1.
+  for (const Win32Control* control : std::exchange(renamed_, {})) {
+    const auto at = std::find(painted_.begin(), painted_.end(), control);
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT,
+                   static_cast<LONG>(at - painted_.begin()) + 1);
+  }
+}
+
+// Made on the first request, so that a run without an accessibility tool never loads oleacc.
+LRESULT Win32Surface::AccessibleObject(WPARAM wParam) {
+  if (accessible_ == nullptr) accessible_ = new Win32Accessible(*this);
+  return LresultFromObject(__uuidof(IAccessible), wParam, accessible_);
 }
 
 Win32Control* Win32Surface::ChildControl(HWND child) const {

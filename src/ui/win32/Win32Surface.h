@@ -13,6 +13,7 @@
 
 namespace larkspan {
 
+class Win32Accessible;
 class Win32Surface;
 
 // What a window does with each of its controls, whatever the kind.
@@ -41,6 +42,8 @@ class Win32Control {
   virtual void Paint(HDC /*dc*/) const {}
   virtual HCURSOR Cursor() const { return nullptr; }
   virtual void Clicked() {}
+  // What a screen reader calls it (see Win32Accessible).
+  virtual std::wstring AccessibleName() const { return {}; }
 
   // What a child window sends its parent about itself.
   virtual void Command(WORD /*code*/) {}
@@ -68,6 +71,10 @@ class Win32Surface {
   void AddOutline(const ControlLayout& shape);
   // A control drawn on this surface, above the outlines and the controls added before it.
   void AddPainted(Win32Control& control);
+  const std::vector<Win32Control*>& Painted() const { return painted_; }
+  // The name of a control drawn here has changed. Screen readers hear of it with the next
+  // paint: at most once per frame, however often the download changes a label.
+  void NameChanged(const Win32Control& control);
   // A child window whose messages go to `control`.
   void AddChild(HWND child, Win32Control& control);
   // Marks `place` for the next paint. A place already marked since the last paint is not
@@ -87,6 +94,7 @@ class Win32Surface {
   void Paint();
   Win32Control* ChildControl(HWND child) const;
   Win32Control* PaintedAt(LPARAM point) const;
+  LRESULT AccessibleObject(WPARAM wParam);
 
   Win32Scale& scale_;
   const Rgb background_;
@@ -97,6 +105,8 @@ class Win32Surface {
   std::vector<RECT> marked_;  // since the last paint, the first few
   Win32Control* pressed_ = nullptr;
   bool paintMarked_ = false;
+  std::vector<const Win32Control*> renamed_;  // since the last paint
+  Win32Accessible* accessible_ = nullptr;     // made when a tool first asks for it
 };
 
 // Ends the program as after an internal error: a handler let a programming error out, and
