@@ -3,13 +3,18 @@
 #include <vector>
 
 #include "base/Failure.h"
+#include "base/Runtime.h"
 
 namespace larkspan {
 namespace {
 
-// The open target files, for the end of the program. All on the user-interface thread.
+// The open target files, for the end of the program. All on the user-interface thread. The
+// first file that opens adds their write-out to the program-end hooks.
 std::vector<TargetFile*>& OpenFiles() {
-  static std::vector<TargetFile*> files;
+  static std::vector<TargetFile*> files = [] {
+    AtProgramEnd(&FlushTargetFiles);
+    return std::vector<TargetFile*>{};
+  }();
   return files;
 }
 
