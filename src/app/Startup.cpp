@@ -7,7 +7,6 @@
 #include "ui/Topmost.h"
 #include "os/Paths.h"
 #include "os/CodePage.h"
-#include "os/TargetFile.h"
 #include "base/Failure.h"
 #include "ui/Ui.h"
 #include "settings/Language.h"
@@ -54,7 +53,7 @@ void Main(const std::u16string& argumentText, Ui& ui) {
 }
 
 void ReportInternalError(const char* what) {
-  FlushTargetFiles();  // the download's file keeps what it took, whatever comes next
+  RunProgramEndHooks();  // the download's file keeps what it took, whatever comes next
   const std::u16string message = u"Larkspan stopped because of an internal error:\r\n" + FromUtf8(what);
   std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   MsgBox(message, kMsgCritical);

@@ -48,8 +48,4 @@ class TargetFile {
   std::vector<std::uint8_t> held_;
 };
 
-// Writes what every open target file holds back, as far as it can. For the end of the
-// program, which runs no destructors.
-void FlushTargetFiles() noexcept;
-
 }  // namespace larkspan
