@@ -16,6 +16,9 @@ enum MsgBoxStyle : int {
 
 enum class MsgBoxResult { kOk, kYes, kNo };
 
+// The exit status of a program that a programming error ended (ReportInternalError).
+inline constexpr int kInternalErrorStatus = 70;
+
 // The run-time seam: what the text, network, operating-system and settings code need from the
 // running program, without knowing of windows. A user-interface back end implements it (the
 // Ui of src/ui extends it: Qt on Linux, Win32 on Windows, a headless one in the tests) and is

@@ -55,7 +55,7 @@ void EndOnInternalError(const char* what) {
   }
   RunProgramEndHooks();
   std::fflush(nullptr);
-  ExitProcess(kInternalErrorExit);
+  ExitProcess(kInternalErrorStatus);
 }
 
 Win32Surface::Win32Surface(Win32Surface* parent, Win32Scale& scale, Rgb background, DWORD style,

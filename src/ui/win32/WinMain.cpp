@@ -16,7 +16,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*argu
   // arguments split and joined again.
   const std::u16string arguments =
       larkspan::ArgumentText(larkspan::FromWideChars(GetCommandLineW()));
-  static_assert(larkspan::kInternalErrorExit == larkspan::kInternalErrorStatus);
   larkspan::SetInternalErrorReport(&larkspan::ReportInternalError);
   try {
     larkspan::Win32Backend backend;
