@@ -1,11 +1,10 @@
 // The Win32 back end builds both windows from their layout tables and drives them through the
-// control contracts; larkspan.exe takes its argument text from the raw command line.
+// control contracts.
 #include <gtest/gtest.h>
 
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownFormLayout.h"
 #include "app/DownProgress.h"
-#include "ui/win32/CommandLine.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Painted.h"
 #include "ui/win32/Win32Window.h"
@@ -153,20 +152,6 @@ TEST_F(Win32WindowTest, ClosesAreAskedAndAModalWindowHoldsTheOthers) {
   modal->ShowModal();
   EXPECT_FALSE(ownerTookInput);
   EXPECT_TRUE(IsWindowEnabled(ownerWindow));
-}
-
-TEST(CommandLine, TheArgumentTextFollowsTheProgramPathUnchanged) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"\"C:\\Program Files\\Vantrel\\larkspan.exe\"  V*3.1*01 a*http://x/u.txt ",
-       u"V*3.1*01 a*http://x/u.txt "},
-      {u"C:\\Vantrel\\larkspan.exe\tV*3.1 *\"b\"*u", u"V*3.1 *\"b\"*u"},
-      {u"\"C:\\Program Files\\larkspan.exe\"V*1*2*3", u"V*1*2*3"},
-      {u"larkspan.exe", u""},
-      {u"\"C:\\Program Files\\larkspan.exe\"   ", u""},
-      {u"", u""}};
-  for (const auto& [commandLine, argumentText] : cases) {
-    EXPECT_EQ(ArgumentText(commandLine), argumentText);
-  }
 }
 
 }  // namespace

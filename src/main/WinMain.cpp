@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "app/Startup.h"
+#include "main/CommandLine.h"
 #include "os/win32/WideText.h"
-#include "ui/win32/CommandLine.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Surface.h"
 
