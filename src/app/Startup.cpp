@@ -4,15 +4,16 @@
 #include <cstdio>
 
 #include "Deployment.h"
-#include "ui/Topmost.h"
-#include "os/Paths.h"
-#include "os/CodePage.h"
-#include "base/Failure.h"
-#include "ui/Ui.h"
-#include "settings/Language.h"
 #include "app/AppGlobals.h"
-#include "text/JString.h"
 #include "app/CheckUpdatesForm.h"
+#include "base/Failure.h"
+#include "os/CodePage.h"
+#include "os/Paths.h"
+#include "settings/Language.h"
+#include "text/JString.h"
+#include "ui/Topmost.h"
+#include "ui/Ui.h"
+#include "update/ResultLine.h"
 
 namespace larkspan {
 namespace {
@@ -64,7 +65,7 @@ void InitGlobals() {
   g.CompanyName = u"Quillmere";
   g.UpdaterVersion = u"3.15";
   g.CompanyURL = FromUtf8(deployment::kCompanyUrl);
-  g.ProductName = u"Vantrel";
+  g.ProductName = kProductName;
   g.DownloaderVersion = u"1.01";
   g.DownloaderName = u"Download Manager";
   g.DownloaderTitle = u"Quillmere - Download Manager";

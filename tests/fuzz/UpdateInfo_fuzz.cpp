@@ -1,7 +1,7 @@
 // Any response body as the update information that the check takes apart.
 #include "FuzzSupport.h"
 #include "os/CodePage.h"
-#include "app/UpdateInfo.h"
+#include "update/UpdateInfo.h"
 
 using namespace larkspan;
 

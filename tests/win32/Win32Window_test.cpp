@@ -4,10 +4,10 @@
 
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownFormLayout.h"
-#include "app/DownProgress.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Painted.h"
 #include "ui/win32/Win32Window.h"
+#include "update/DownProgress.h"
 
 namespace larkspan {
 namespace {
