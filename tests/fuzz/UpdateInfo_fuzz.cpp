@@ -6,7 +6,7 @@
 using namespace larkspan;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::InstallQuietUi();
+  fuzz::InstallQuietRuntime();
   return 0;
 }
 
