@@ -3,18 +3,18 @@
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownForm.h"
-#include "app/LangEntries.h"
-#include "app/ResultLine.h"
 #include "app/Startup.h"
-#include "app/UpdateInfo.h"
-#include "app/VersionDecision.h"
 #include "base/Failure.h"
 #include "net/Probe.h"
 #include "os/Shell.h"
 #include "os/Timing.h"
+#include "settings/LangEntries.h"
 #include "text/JString.h"
 #include "ui/Topmost.h"
 #include "ui/Ui.h"
+#include "update/ResultLine.h"
+#include "update/UpdateInfo.h"
+#include "update/VersionDecision.h"
 
 namespace larkspan {
 namespace {
@@ -183,7 +183,7 @@ void CheckUpdatesForm::ShowNews(std::u16string Ver, const std::u16string& EDYear
   const AppGlobals& g = Globals();
   const ReleaseOutcome outcome = DecideRelease(g.InstalledVersion, g.InstalledBuild, Ver, Build);
   if (outcome != ReleaseOutcome::kNothingNewer) DownloadCB.SetVisible(true);
-  StatusL.SetCaption(ResultLines(outcome, g.ProductName, EDYear, Ver, Build));
+  StatusL.SetCaption(ResultLines(g.LangText, outcome, g.ProductName, EDYear, Ver, Build));
   News = NewsText(News);
   if (!News.empty()) NewsT.SetText(News);
 }

@@ -4,17 +4,17 @@
 
 #include "app/AppGlobals.h"
 #include "app/DownFormLayout.h"
-#include "app/DownProgress.h"
-#include "app/LangEntries.h"
-#include "app/OfferedName.h"
 #include "app/Startup.h"
 #include "base/Failure.h"
 #include "os/Paths.h"
 #include "os/Shell.h"
 #include "os/Timing.h"
+#include "settings/LangEntries.h"
 #include "text/AsciiText.h"
 #include "text/FileString.h"
 #include "ui/Ui.h"
+#include "update/DownProgress.h"
+#include "update/OfferedName.h"
 
 namespace larkspan {
 namespace {

@@ -4,16 +4,16 @@
 #include <cstdio>
 
 #include "Deployment.h"
-#include "ui/Topmost.h"
-#include "os/Paths.h"
-#include "os/CodePage.h"
-#include "os/TargetFile.h"
-#include "base/Failure.h"
-#include "ui/Ui.h"
-#include "settings/Language.h"
 #include "app/AppGlobals.h"
-#include "text/JString.h"
 #include "app/CheckUpdatesForm.h"
+#include "base/Failure.h"
+#include "os/CodePage.h"
+#include "os/Paths.h"
+#include "settings/Language.h"
+#include "text/JString.h"
+#include "ui/Topmost.h"
+#include "ui/Ui.h"
+#include "update/ResultLine.h"
 
 namespace larkspan {
 namespace {
@@ -54,7 +54,7 @@ void Main(const std::u16string& argumentText, Ui& ui) {
 }
 
 void ReportInternalError(const char* what) {
-  FlushTargetFiles();  // the download's file keeps what it took, whatever comes next
+  RunProgramEndHooks();  // the download's file keeps what it took, whatever comes next
   const std::u16string message = u"Larkspan stopped because of an internal error:\r\n" + FromUtf8(what);
   std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   MsgBox(message, kMsgCritical);
@@ -65,7 +65,7 @@ void InitGlobals() {
   g.CompanyName = u"Quillmere";
   g.UpdaterVersion = u"3.15";
   g.CompanyURL = FromUtf8(deployment::kCompanyUrl);
-  g.ProductName = u"Vantrel";
+  g.ProductName = kProductName;
   g.DownloaderVersion = u"1.01";
   g.DownloaderName = u"Download Manager";
   g.DownloaderTitle = u"Quillmere - Download Manager";

@@ -19,9 +19,8 @@ void ClearGlobals();
 
 // A programming error (a control that the layout does not hold, say) reached the top of the
 // program: shows its message as a critical message box and on standard error. The platform's
-// entry then ends the process with kInternalErrorStatus.
+// entry then ends the process with kInternalErrorStatus (base/Runtime.h).
 void ReportInternalError(const char* what);
-inline constexpr int kInternalErrorStatus = 70;
 
 // What the entry procedure runs first to fill the language table. By default it loads the
 // language file named by the product's setting from beside the program; tests put their own

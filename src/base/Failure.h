@@ -4,8 +4,9 @@
 
 namespace larkspan {
 
-// Run-time error codes that the program's own steps raise; the numbers follow the classic
-// Basic run-time so that logs and tests read the same way the behaviour is described.
+// Run-time error codes that the program's own steps raise. Each failure keeps one number
+// everywhere (6 is always an overflow, 9 a table index out of range), so that logs and tests
+// name it the same way.
 enum FailureCode : int {
   kOverflow = 6,
   kSubscriptOutOfRange = 9,

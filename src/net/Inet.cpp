@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "base/Failure.h"
+#include "base/Runtime.h"
 #include "net/Transfer.h"
 #include "os/CodePage.h"
 #include "text/AsciiText.h"
-#include "ui/Ui.h"
 
 namespace larkspan {
 namespace {

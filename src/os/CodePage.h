@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Utf8.h"  // FromUtf8 and ToUtf8, whatever the locale
+
 namespace larkspan {
 
 // The one place where program texts (UTF-16) meet the narrow texts of the system: files,
@@ -12,9 +14,5 @@ namespace larkspan {
 // apply, and what it lacks is written as "?".
 std::u16string ToWide(std::string_view narrow);
 std::string ToNarrow(std::u16string_view wide);
-
-// UTF-8 in both directions, whatever the locale (protocol texts, tests).
-std::u16string FromUtf8(std::string_view utf8);
-std::string ToUtf8(std::u16string_view wide);
 
 }  // namespace larkspan

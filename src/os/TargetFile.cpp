@@ -3,13 +3,31 @@
 #include <vector>
 
 #include "base/Failure.h"
+#include "base/Runtime.h"
 
 namespace larkspan {
 namespace {
 
-// The open target files, for the end of the program. All on the user-interface thread.
+std::vector<TargetFile*>& OpenFiles();
+
+// Writes what every open target file holds back, as far as it can: the program-end hook.
+void WriteOutOpenFiles() noexcept {
+  for (TargetFile* file : OpenFiles()) {
+    try {
+      file->Flush();
+    } catch (const Failure&) {
+      // The program is ending; there is no one left to tell.
+    }
+  }
+}
+
+// The open target files, for the end of the program. All on the user-interface thread. The
+// first file that opens adds their write-out to the program-end hooks.
 std::vector<TargetFile*>& OpenFiles() {
-  static std::vector<TargetFile*> files;
+  static std::vector<TargetFile*> files = [] {
+    AtProgramEnd(&WriteOutOpenFiles);
+    return std::vector<TargetFile*>{};
+  }();
   return files;
 }
 
@@ -55,16 +73,6 @@ void TargetFile::Close() noexcept {
   CloseHandle(handle_);
   handle_ = kClosed;
   std::erase(OpenFiles(), this);
-}
-
-void FlushTargetFiles() noexcept {
-  for (TargetFile* file : OpenFiles()) {
-    try {
-      file->Flush();
-    } catch (const Failure&) {
-      // The program is ending; there is no one left to tell.
-    }
-  }
 }
 
 }  // namespace larkspan

@@ -9,9 +9,9 @@ namespace larkspan {
 // The file a download is written to. Appends are held back in the process up to kHeldBack
 // bytes and then written in one go: a download takes its body a kilobyte at a time, and one
 // system call per kilobyte cost as much as all the rest of its work. What is held back is
-// written by Flush, by Close, and by the end of the program (EndProgram calls
-// FlushTargetFiles), so whatever was counted as written is in the file even when the program
-// ends at once in the middle of a download.
+// written by Flush, by Close, and by the end of the program (a program-end hook of the run-time
+// seam), so whatever was counted as written is in the file even when the program ends at once
+// in the middle of a download.
 class TargetFile {
  public:
   static constexpr std::size_t kHeldBack = 16 * 1024;
@@ -47,9 +47,5 @@ class TargetFile {
   std::intptr_t handle_ = kClosed;
   std::vector<std::uint8_t> held_;
 };
-
-// Writes what every open target file holds back, as far as it can. For the end of the
-// program, which runs no destructors.
-void FlushTargetFiles() noexcept;
 
 }  // namespace larkspan

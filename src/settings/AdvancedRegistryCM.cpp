@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "base/Failure.h"
+#include "base/Runtime.h"
 #include "os/CodePage.h"
-#include "ui/Ui.h"
 #include "text/AsciiText.h"
 #include "text/NumberText.h"
 

@@ -7,7 +7,7 @@
 #include "os/CodePage.h"
 #include "os/Paths.h"
 #include "base/Failure.h"
-#include "ui/Ui.h"
+#include "base/Runtime.h"
 #include "settings/AdvancedRegistryCM.h"
 #include "text/AsciiText.h"
 #include "text/NumberText.h"

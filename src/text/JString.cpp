@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "ui/Ui.h"
+#include "base/Runtime.h"
 
 namespace larkspan {
 namespace {

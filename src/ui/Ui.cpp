@@ -1,17 +1,12 @@
 #include "ui/Ui.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
-
-#include "os/CodePage.h"
-#include "os/TargetFile.h"
 
 namespace larkspan {
 namespace {
 
-// The command-line tools' stand-in for a user interface.
-class ConsoleUi final : public Ui {
+// The command-line tools' stand-in for a user interface: the seam as they have it, no windows.
+class NoWindows final : public Ui {
  public:
   std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
     throw std::logic_error("no user interface to show " + layout.name + " on");
@@ -21,39 +16,24 @@ class ConsoleUi final : public Ui {
   }
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
                       const std::u16string& title) override {
-    std::fprintf(stderr, "%s: %s\n", ToNarrow(title).c_str(), ToNarrow(prompt).c_str());
-    return (style & kMsgYesNo) == kMsgYesNo ? MsgBoxResult::kNo : MsgBoxResult::kOk;
+    return larkspan::MsgBox(prompt, style, title);
   }
-  void DoEvents() override {}
-  [[noreturn]] void EndProgram() override {
-    std::fflush(nullptr);
-    std::_Exit(0);
-  }
+  void DoEvents() override { larkspan::DoEvents(); }
+  [[noreturn]] void EndProgram() override { larkspan::EndProgram(); }
 };
 
-ConsoleUi console;
-Ui* current = &console;
+NoWindows noWindows;
+Ui* current = nullptr;  // none installed: noWindows, never installed as the seam itself
 
 }  // namespace
 
 Ui* UseUi(Ui* ui) {
   Ui* previous = current;
-  current = ui ? ui : &console;
+  current = ui;
+  UseRuntime(ui);
   return previous;
 }
 
-Ui& CurrentUi() { return *current; }
-
-MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title) {
-  return current->MsgBox(prompt, style, title.empty() ? std::u16string(kAppTitle) : title);
-}
-
-void DoEvents() { current->DoEvents(); }
-
-void EndProgram() {
-  FlushTargetFiles();  // the end runs no destructors
-  current->EndProgram();
-  std::abort();  // a back end's EndProgram never returns
-}
+Ui& CurrentUi() { return current ? *current : noWindows; }
 
 }  // namespace larkspan

@@ -9,7 +9,7 @@
 #endif
 
 #include "app/AppHarness.h"
-#include "app/OfferedName.h"
+#include "update/OfferedName.h"
 
 namespace larkspan::test {
 namespace {

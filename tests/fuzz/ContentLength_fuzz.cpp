@@ -1,8 +1,8 @@
 // Any text of the download's length header, read as the file size.
 #include "FuzzSupport.h"
-#include "app/DownProgress.h"
-#include "os/CodePage.h"
 #include "base/Failure.h"
+#include "os/CodePage.h"
+#include "update/DownProgress.h"
 
 using namespace larkspan;
 

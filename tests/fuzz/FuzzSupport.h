@@ -10,14 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "ui/Ui.h"
+#include "base/Runtime.h"
 
 namespace larkspan::fuzz {
 
-class QuietUi final : public Ui {
+class QuietRuntime final : public Runtime {
  public:
-  std::unique_ptr<Window> NewWindow(const WindowLayout&) override { std::abort(); }
-  std::unique_ptr<SaveDialog> NewSaveDialog() override { std::abort(); }
   MsgBoxResult MsgBox(const std::u16string&, int, const std::u16string&) override {
     return MsgBoxResult::kOk;
   }
@@ -25,9 +23,9 @@ class QuietUi final : public Ui {
   [[noreturn]] void EndProgram() override { std::abort(); }
 };
 
-inline void InstallQuietUi() {
-  static QuietUi ui;
-  UseUi(&ui);
+inline void InstallQuietRuntime() {
+  static QuietRuntime runtime;
+  UseRuntime(&runtime);
 }
 
 inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {

@@ -11,7 +11,7 @@
 using namespace larkspan;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::InstallQuietUi();
+  fuzz::InstallQuietRuntime();
   return 0;
 }
 

@@ -1,12 +1,12 @@
 // Any response body as the update information that the check takes apart.
 #include "FuzzSupport.h"
 #include "os/CodePage.h"
-#include "app/UpdateInfo.h"
+#include "update/UpdateInfo.h"
 
 using namespace larkspan;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::InstallQuietUi();
+  fuzz::InstallQuietRuntime();
   return 0;
 }
 

@@ -6,7 +6,7 @@
 #include "QtTestApp.h"
 #include "app/DownForm.h"
 #include "app/DownFormLayout.h"
-#include "app/DownProgress.h"
+#include "update/DownProgress.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtLook.h"
 #include "ui/qt/QtWindow.h"

@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "Sha256.h"
-#include "app/AppGlobals.h"
 #include "os/CodePage.h"
 #include "settings/Language.h"
 #include "support/HttpFixture.h"
@@ -81,12 +80,11 @@ TEST(PublishSha256, MatchesTheStandardVectors) {
 class PublishCheck : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
     const char* source = std::getenv("LARKSPAN_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     const auto lang = std::filesystem::path(source) / "Lang" / "English.lng";
-    ASSERT_EQ(LoadLanguageFile(lang.u16string(), Globals().LangText), 0);
-    Globals().transferSettings.requestTimeoutSeconds = 2;
+    ASSERT_EQ(LoadLanguageFile(lang.u16string(), langText), 0);
+    transfer.requestTimeoutSeconds = 2;
     folder = std::filesystem::temp_directory_path() /
              ("larkspan-publish-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
@@ -104,11 +102,14 @@ class PublishCheck : public ::testing::Test {
     }
     http.Serve("/u.txt", Reply::Text(text));
     std::ostringstream out;
-    const int status = publish::Check(FromUtf8(http.Url("/u.txt")), installed, localFile, out);
+    const int status =
+        publish::Check(langText, transfer, FromUtf8(http.Url("/u.txt")), installed, localFile, out);
     report = out.str();
     return status;
   }
 
+  LangTable langText;
+  InetSettings transfer;
   HttpFixture http;
   std::filesystem::path folder;
   std::string report;

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "base/Failure.h"
+#include "base/Runtime.h"
 #include "os/CodePage.h"
 #include "os/Paths.h"
 #include "os/Shell.h"
@@ -42,7 +43,7 @@ TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
   file.Open(path);
   file.Append(reinterpret_cast<const std::uint8_t*>("abc"), 3);
   file.Append(reinterpret_cast<const std::uint8_t*>("de"), 2);
-  FlushTargetFiles();  // as the program's end does, with the file still open
+  RunProgramEndHooks();  // as the program's end does, with the file still open
   std::ifstream written(folder / L"setup.exe", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abcde");
   file.Close();

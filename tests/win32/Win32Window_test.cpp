@@ -1,7 +1,6 @@
 // The Win32 back end builds both windows from their layout tables at the screen's scale and
 // drives them through the control contracts; the program keeps its update window on top until
-// the download and asks for the file with the system's Save dialog. larkspan.exe takes its
-// argument text from the raw command line.
+// the download and asks for the file with the system's Save dialog.
 #include <gtest/gtest.h>
 #include <process.h>
 
@@ -12,13 +11,12 @@
 #include "app/CheckUpdatesForm.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownFormLayout.h"
-#include "app/DownProgress.h"
-#include "ui/win32/CommandLine.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Painted.h"
 #include "ui/win32/Win32SaveDialog.h"
 #include "ui/win32/Win32Services.h"
 #include "ui/win32/Win32Window.h"
+#include "update/DownProgress.h"
 
 namespace larkspan {
 namespace {
@@ -263,20 +261,6 @@ TEST_F(Win32WindowTest, ClosesAreAskedAndPutTheControlsBack) {
   EXPECT_EQ(std::pair(queries, label.DrawnText()), std::pair(3, std::wstring(L"[Status]")));
   EXPECT_FALSE(IsWindowVisible(ownerWindow));
   EXPECT_TRUE(GetWindowLongW(Part(*owner, "StopB").Handle(), GWL_STYLE) & WS_VISIBLE);
-}
-
-TEST(CommandLine, TheArgumentTextFollowsTheProgramPathUnchanged) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"\"C:\\Program Files\\Vantrel\\larkspan.exe\"  V*3.1*01 a*http://x/u.txt ",
-       u"V*3.1*01 a*http://x/u.txt "},
-      {u"C:\\Vantrel\\larkspan.exe\tV*3.1 *\"b\"*u", u"V*3.1 *\"b\"*u"},
-      {u"\"C:\\Program Files\\larkspan.exe\"V*1*2*3", u"V*1*2*3"},
-      {u"larkspan.exe", u""},
-      {u"\"C:\\Program Files\\larkspan.exe\"   ", u""},
-      {u"", u""}};
-  for (const auto& [commandLine, argumentText] : cases) {
-    EXPECT_EQ(ArgumentText(commandLine), argumentText);
-  }
 }
 
 }  // namespace

@@ -12,21 +12,19 @@
 #include <vector>
 
 #include "Sha256.h"
-#include "app/AppGlobals.h"
-#include "app/DownProgress.h"
-#include "app/OfferedName.h"
-#include "app/ResultLine.h"
-#include "app/Startup.h"
-#include "app/UpdateInfo.h"
-#include "app/VersionDecision.h"
 #include "base/Failure.h"
+#include "base/Runtime.h"
 #include "net/Inet.h"
 #include "os/CodePage.h"
 #include "text/AsciiText.h"
 #include "text/FileString.h"
 #include "text/JString.h"
 #include "text/NumberText.h"
-#include "ui/Ui.h"
+#include "update/DownProgress.h"
+#include "update/OfferedName.h"
+#include "update/ResultLine.h"
+#include "update/UpdateInfo.h"
+#include "update/VersionDecision.h"
 
 namespace larkspan::publish {
 namespace {
@@ -93,18 +91,12 @@ bool IsWebAddress(std::u16string_view text) {
   return false;
 }
 
-// Stands in for the updater's user interface while the tool reads as the updater does: the
+// Stands in for the updater's run-time seam while the tool reads as the updater does: the
 // messages that the updater would show are kept instead of shown.
-class MessageRecorder final : public Ui {
+class MessageRecorder final : public Runtime {
  public:
-  MessageRecorder() : previous_(UseUi(this)) {}
-  ~MessageRecorder() override { UseUi(previous_); }
-  std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
-    throw std::logic_error("no window to show " + layout.name + " in");
-  }
-  std::unique_ptr<SaveDialog> NewSaveDialog() override {
-    throw std::logic_error("no Save dialog in the maker's tool");
-  }
+  MessageRecorder() : previous_(UseRuntime(this)) {}
+  ~MessageRecorder() override { UseRuntime(previous_); }
   MsgBoxResult MsgBox(const std::u16string& prompt, int, const std::u16string& title) override {
     messages.push_back(title + u": " + JReplace(prompt, u"\n", u" ", 0, 0, 0, true));
     return MsgBoxResult::kOk;
@@ -115,7 +107,7 @@ class MessageRecorder final : public Ui {
   std::vector<std::u16string> messages;
 
  private:
-  Ui* previous_;
+  Runtime* previous_;
 };
 
 struct Reading {
@@ -169,6 +161,11 @@ void CheckBuild(std::u16string_view build) {
   }
 }
 
+// What the updater knows of the installed release.
+struct Installed {
+  std::u16string version, build;
+};
+
 struct Download {
   std::u16string failure;  // why the user's download would not work; empty when it would
   std::int64_t received = 0;
@@ -177,9 +174,10 @@ struct Download {
 
 // Takes the installer as the download window does: the request, the Content-Length as the
 // window reads it, then the body in requests of kChunkSize bytes.
-Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
+Download DownloadInstaller(const InetSettings& transfer, const std::u16string& address,
+                           std::ostream& out) {
   Download d;
-  Inet inet(Globals().transferSettings);
+  Inet inet(transfer);
   if (!ResumeNext([&] { inet.Execute(address, u"GET"); })) {
     d.failure = u"the address cannot be requested";
     return d;
@@ -245,20 +243,21 @@ Download DownloadInstaller(const std::u16string& address, std::ostream& out) {
 
 // Prints what the update window shows after reading `text`; returns why the user is offered
 // no download, or nothing when the Download button shows.
-std::u16string ReportOutcome(const std::u16string& text, const UpdateInfo& info,
+std::u16string ReportOutcome(const LangTable& langText, const Installed& installed,
+                             const std::u16string& text, const UpdateInfo& info,
                              std::ostream& out) {
   const std::u16string why = Why300(text, info);
   if (!why.empty()) {
     out << "outcome: error 300, because " << Shown(why) << "\n";
     return u"the updater shows error 300";
   }
-  const AppGlobals& g = Globals();
   const ReleaseOutcome outcome =
-      DecideRelease(g.InstalledVersion, g.InstalledBuild, info.version, info.build);
+      DecideRelease(installed.version, installed.build, info.version, info.build);
   out << "outcome: "
       << (outcome == ReleaseOutcome::kNothingNewer ? "no Download button" : "Download button")
       << "; the window shows\n  "
-      << ShownLines(ResultLines(outcome, g.ProductName, info.edition, info.version, info.build))
+      << ShownLines(ResultLines(langText, outcome, kProductName, info.edition, info.version,
+                                info.build))
       << "\nnews:\n  " << ShownLines(NewsText(info.news)) << "\n";
   return outcome == ReleaseOutcome::kNothingNewer ? u"nothing newer is offered" : u"";
 }
@@ -330,9 +329,9 @@ std::u16string MakeUpdateText(const Release& release) {
   return text;
 }
 
-int Check(const std::u16string& source, const std::u16string& installed,
-          const std::u16string& localFile, std::ostream& out) {
-  if (std::count(installed.begin(), installed.end(), u'*') != 1) {
+int Check(const LangTable& langText, const InetSettings& transfer, const std::u16string& source,
+          const std::u16string& installedText, const std::u16string& localFile, std::ostream& out) {
+  if (std::count(installedText.begin(), installedText.end(), u'*') != 1) {
     throw PublishError{u"--installed takes VERSION*BUILD, such as 3.1*0101000", 2};
   }
   std::string localSha;
@@ -344,15 +343,15 @@ int Check(const std::u16string& source, const std::u16string& installed,
     localSha = hash.HexDigest();
     localSize = bytes.size();
   }
-  // The record as the updater's start-up fills it from a command line with this installed
-  // version and build.
-  AppGlobals& g = Globals();
-  g.CommandLine = u"larkspan-publish*" + installed + u"*" + source;
-  InitGlobals();
+  // The installed version and build as the updater's start-up takes them from a command line
+  // that carries them: its fields 1 and 2.
+  const std::u16string commandLine = u"larkspan-publish*" + installedText + u"*" + source;
+  const Installed installed{JNSplit(commandLine, u"*", 1, true),
+                           JNSplit(commandLine, u"*", 2, true)};
 
   std::u16string text;
   if (IsWebAddress(source)) {
-    Inet inet(g.transferSettings);
+    Inet inet(transfer);
     try {
       text = inet.OpenURL(source);
     } catch (const Failure& failure) {
@@ -374,16 +373,16 @@ int Check(const std::u16string& source, const std::u16string& installed,
   for (const std::u16string& message : reading.messages) {
     out << "  the updater would show the message " << Shown(Quoted(message)) << "\n";
   }
-  out << "installed: version " << Shown(g.InstalledVersion) << ", build " << Shown(g.InstalledBuild)
+  out << "installed: version " << Shown(installed.version) << ", build " << Shown(installed.build)
       << "\n";
 
-  std::u16string verdict = ReportOutcome(text, info, out);
+  std::u16string verdict = ReportOutcome(langText, installed, text, info, out);
   // The updater keeps the installer address even when another field is empty: it is checked
   // whenever there is one.
   const std::u16string address = TrimBlanks(info.downloadUrl);
   if (info.fieldsTaken && !address.empty()) {
     out << "installer: " << Shown(address) << "\n";
-    const Download download = DownloadInstaller(address, out);
+    const Download download = DownloadInstaller(transfer, address, out);
     if (verdict.empty()) verdict = download.failure;
     if (!localFile.empty() && download.failure.empty()) {
       const bool equal = localSha == download.sha256;
@@ -393,7 +392,7 @@ int Check(const std::u16string& source, const std::u16string& installed,
     }
   }
   const std::string user =
-      "a user with version " + Shown(g.InstalledVersion) + " build " + Shown(g.InstalledBuild);
+      "a user with version " + Shown(installed.version) + " build " + Shown(installed.build);
   if (verdict.empty()) {
     out << "result: " << user << " gets a working download of the installer (exit 0)\n";
     return 0;

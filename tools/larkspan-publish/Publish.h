@@ -4,6 +4,9 @@
 #include <iosfwd>
 #include <string>
 
+#include "net/Inet.h"
+#include "settings/Language.h"
+
 namespace larkspan::publish {
 
 // One release as the maker describes it; the news with its line breaks written as the marker.
@@ -37,8 +40,9 @@ std::u16string MakeUpdateText(const Release& release);
 // ("VERSION*BUILD"), downloads the installer as the updater does and, when `localFile` is not
 // empty, compares the served bytes with that file. Writes the report to `out` and returns 0
 // when that user would get a working download of the installer (of that file), 1 otherwise.
-// Throws PublishError when it cannot check at all. The language table must be loaded.
-int Check(const std::u16string& source, const std::u16string& installed,
-          const std::u16string& localFile, std::ostream& out);
+// Throws PublishError when it cannot check at all. The result lines come from `langText`, the
+// requests go out with `transfer`, as the updater's transfer control has them.
+int Check(const LangTable& langText, const InetSettings& transfer, const std::u16string& source,
+          const std::u16string& installed, const std::u16string& localFile, std::ostream& out);
 
 }  // namespace larkspan::publish

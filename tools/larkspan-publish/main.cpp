@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Publish.h"
-#include "app/AppGlobals.h"
 #include "os/CodePage.h"
 #include "os/Paths.h"
 #include "settings/Language.h"
@@ -93,11 +92,12 @@ int Check(const Arguments& args) {
   };
   // The texts the window would show, in English, from beside the program as the updater has them.
   const std::filesystem::path lang = larkspan::ProgramFolder() / "Lang" / "English.lng";
-  if (larkspan::LoadLanguageFile(lang.u16string(), larkspan::Globals().LangText) != 0) {
+  larkspan::LangTable langText;
+  if (larkspan::LoadLanguageFile(lang.u16string(), langText) != 0) {
     throw PublishError{u"cannot read the language file " + lang.u16string(), 2};
   }
-  return larkspan::publish::Check(ToWide(args.words[0]), option("--installed", "0*0"),
-                                  option("--file", ""), std::cout);
+  return larkspan::publish::Check(langText, larkspan::InetSettings{}, ToWide(args.words[0]),
+                                  option("--installed", "0*0"), option("--file", ""), std::cout);
 }
 
 }  // namespace

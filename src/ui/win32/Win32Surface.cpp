@@ -7,7 +7,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "os/TargetFile.h"
+#include "base/Runtime.h"
 #include "os/Timing.h"
 #include "ui/win32/Win32Accessible.h"
 
@@ -53,9 +53,9 @@ void EndOnInternalError(const char* what) {
   } else {
     std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   }
-  FlushTargetFiles();
+  RunProgramEndHooks();
   std::fflush(nullptr);
-  ExitProcess(kInternalErrorExit);
+  ExitProcess(kInternalErrorStatus);
 }
 
 Win32Surface::Win32Surface(Win32Surface* parent, Win32Scale& scale, Rgb background, DWORD style,

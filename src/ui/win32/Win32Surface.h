@@ -115,6 +115,5 @@ class Win32Surface {
 using InternalErrorReport = void (*)(const char* what);
 void SetInternalErrorReport(InternalErrorReport report);
 [[noreturn]] void EndOnInternalError(const char* what);
-inline constexpr int kInternalErrorExit = 70;
 
 }  // namespace larkspan

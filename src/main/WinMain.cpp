@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "app/Startup.h"
+#include "main/CommandLine.h"
 #include "os/win32/WideText.h"
-#include "ui/win32/CommandLine.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Surface.h"
 
@@ -16,7 +16,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*argu
   // arguments split and joined again.
   const std::u16string arguments =
       larkspan::ArgumentText(larkspan::FromWideChars(GetCommandLineW()));
-  static_assert(larkspan::kInternalErrorExit == larkspan::kInternalErrorStatus);
   larkspan::SetInternalErrorReport(&larkspan::ReportInternalError);
   try {
     larkspan::Win32Backend backend;

@@ -1,7 +1,7 @@
-#include "app/UpdateInfo.h"
+#include "update/UpdateInfo.h"
 
-#include "text/JString.h"
 #include "text/AsciiText.h"
+#include "text/JString.h"
 #include "text/NumberText.h"
 
 namespace larkspan {

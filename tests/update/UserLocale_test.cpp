@@ -4,9 +4,9 @@
 
 #include <clocale>
 
-#include "app/DownProgress.h"
-#include "app/ResultLine.h"
 #include "text/NumberText.h"
+#include "update/DownProgress.h"
+#include "update/ResultLine.h"
 
 namespace larkspan {
 namespace {
@@ -15,8 +15,8 @@ TEST(UserLocaleTest, GermanUserSeesDecimalCommas) {
 #ifndef _WIN32
   std::setlocale(LC_ALL, "");  // as the Qt application does when it starts
 #endif
-  const std::u16string result =
-      ResultLines(ReleaseOutcome::kNewerVersion, u"Vantrel", u"2009", u"9.9", u"0101000");
+  const std::u16string result = ResultLines(LangTable{}, ReleaseOutcome::kNewerVersion, u"Vantrel",
+                                            u"2009", u"9.9", u"0101000");
   EXPECT_NE(result.find(u" 9,9 "), std::u16string::npos);
   EXPECT_EQ(SizeText(3000000), u"2,86 MB");
   EXPECT_EQ(StrictNumber(u"1.000,5"), 1000.5);

@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
   // The argument text is everything after the program's path: the arguments joined by
-  // single blanks, as the command line of the original platform hands it over.
+  // single blanks, as Windows hands its command line over to the program there.
   std::string arguments;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) arguments += ' ';

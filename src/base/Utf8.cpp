@@ -1,9 +1,4 @@
-// UTF-8 in both directions, whatever the platform's own code page: protocol texts, the
-// deployment addresses and tests.
-#include <string>
-#include <string_view>
-
-#include "os/CodePage.h"
+#include "base/Utf8.h"
 
 namespace larkspan {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/DownProgress.h"
+#include "update/DownProgress.h"
 
 #include <cmath>
 #include <limits>

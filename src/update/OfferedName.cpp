@@ -1,4 +1,4 @@
-#include "app/OfferedName.h"
+#include "update/OfferedName.h"
 
 #include "text/AsciiText.h"
 

@@ -1,4 +1,4 @@
-#include "app/VersionDecision.h"
+#include "update/VersionDecision.h"
 
 #include <algorithm>
 #include <cstdint>

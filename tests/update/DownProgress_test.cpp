@@ -1,6 +1,6 @@
 // The downloaded text is made for every chunk and keeps the size part of the previous one when
 // that part is the same: it must never show a size that the count no longer has.
-#include "app/DownProgress.h"
+#include "update/DownProgress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/win32/CommandLine.h"
+#include "main/CommandLine.h"
 
 namespace larkspan {
 namespace {

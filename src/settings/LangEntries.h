@@ -1,6 +1,6 @@
 #pragma once
-// The language entries that the windows show, by what they say. Their texts are the language
-// file's; see Lang/English.lng.
+// The language entries that the windows and their result lines show, by what they say. Their
+// texts are the language file's; see Lang/English.lng.
 namespace larkspan::lang {
 
 enum Entry : int {

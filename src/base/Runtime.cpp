@@ -1,0 +1,61 @@
+#include "base/Runtime.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "base/Utf8.h"
+
+namespace larkspan {
+namespace {
+
+// The command-line tools' stand-in for a running program with windows.
+class ConsoleRuntime final : public Runtime {
+ public:
+  MsgBoxResult MsgBox(const std::u16string& prompt, int style,
+                      const std::u16string& title) override {
+    std::fprintf(stderr, "%s: %s\n", ToUtf8(title).c_str(), ToUtf8(prompt).c_str());
+    return (style & kMsgYesNo) == kMsgYesNo ? MsgBoxResult::kNo : MsgBoxResult::kOk;
+  }
+  void DoEvents() override {}
+  [[noreturn]] void EndProgram() override {
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+};
+
+ConsoleRuntime console;
+Runtime* current = &console;
+
+std::vector<ProgramEndHook>& Hooks() {
+  static std::vector<ProgramEndHook> hooks;
+  return hooks;
+}
+
+}  // namespace
+
+Runtime* UseRuntime(Runtime* runtime) {
+  Runtime* previous = current;
+  current = runtime ? runtime : &console;
+  return previous;
+}
+
+MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title) {
+  return current->MsgBox(prompt, style, title.empty() ? std::u16string(kAppTitle) : title);
+}
+
+void DoEvents() { current->DoEvents(); }
+
+void EndProgram() {
+  RunProgramEndHooks();  // the end runs no destructors
+  current->EndProgram();
+  std::abort();  // a runtime's EndProgram never returns
+}
+
+void AtProgramEnd(ProgramEndHook hook) { Hooks().push_back(hook); }
+
+void RunProgramEndHooks() noexcept {
+  for (ProgramEndHook hook : Hooks()) hook();
+}
+
+}  // namespace larkspan

@@ -1,0 +1,58 @@
+#pragma once
+#include <string>
+
+namespace larkspan {
+
+// The application's title: the title of every message box that has none of its own.
+inline constexpr char16_t kAppTitle[] = u"Quillmere - Larkspan";
+
+// Message-box styles, as the Windows message box numbers them (they add up).
+enum MsgBoxStyle : int {
+  kMsgOkOnly = 0,
+  kMsgYesNo = 4,
+  kMsgCritical = 16,
+  kMsgInformation = 64,
+};
+
+enum class MsgBoxResult { kOk, kYes, kNo };
+
+// The exit status of a program that a programming error ended (ReportInternalError).
+inline constexpr int kInternalErrorStatus = 70;
+
+// The run-time seam: what the text, network, operating-system and settings code need from the
+// running program, without knowing of windows. A user-interface back end implements it (the
+// Ui of src/ui extends it: Qt on Linux, Win32 on Windows, a headless one in the tests) and is
+// installed by UseUi; a program that shows no windows may install one of its own.
+class Runtime {
+ public:
+  virtual ~Runtime() = default;
+  // Modal message box; `title` is never empty here (the free function fills it in).
+  virtual MsgBoxResult MsgBox(const std::u16string& prompt, int style,
+                              const std::u16string& title) = 0;
+  // One pass of the pending window events (timers, clicks, repaints), then return.
+  virtual void DoEvents() = 0;
+  // Ends the program at once: no close or unload handling runs again, no further events.
+  [[noreturn]] virtual void EndProgram() = 0;
+};
+
+// Makes `runtime` the one the program uses from now on and returns the one it used before.
+// Without any (nullptr), as in the command-line tools, messages go to standard error in UTF-8,
+// answered with their default button, a pass of the events does nothing and the end of the
+// program leaves the process with status 0.
+Runtime* UseRuntime(Runtime* runtime);
+
+// Shows a modal message box; an empty title shows the application's title.
+MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title = u"");
+void DoEvents();
+// Runs the program-end hooks, then ends the program through the installed runtime.
+[[noreturn]] void EndProgram();
+
+// Program-end hooks: what must still happen when the program ends at once, without running a
+// destructor (the target file writes out what it holds back). A hook is added once, never
+// throws, and may run more than once: at EndProgram and wherever the program ends on an
+// internal error.
+using ProgramEndHook = void (*)() noexcept;
+void AtProgramEnd(ProgramEndHook hook);
+void RunProgramEndHooks() noexcept;
+
+}  // namespace larkspan
