@@ -8,8 +8,8 @@
 
 namespace larkspan {
 
-// A window as a table: everything a back end needs to build it, in the units of the
-// original design (twips: 15 to the pixel at 96 dots per inch).
+// A window as a table: everything a back end needs to build it, in the layouts' units (twips:
+// 15 to the pixel at 96 dots per inch).
 inline constexpr int kTwipsPerPixel = 15;
 
 struct Font {

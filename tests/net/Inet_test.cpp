@@ -93,7 +93,7 @@ TEST_F(InetTest, WholeTextFetchBypassesCachesUsesTheDesignPortAndSendsNoCookie) 
   EXPECT_TRUE(IsUrlOnline(FromUtf8(server.Url("/"))));
   server.Serve("/My%20gone", Reply::Text("<head>gone</head>", 404));
   Inet local{InetSettings{server.Port(), 1}};  // the port for addresses that name none
-  // Blanks go out encoded, as the platform's control sends them.
+  // Blanks in the path go out encoded.
   EXPECT_EQ(local.OpenURL(u"http://127.0.0.1/My gone"), u"<head>gone</head>");
   EXPECT_EQ(Download(Reply::Text("body"), 4), "body");
   const std::vector<Request> sent = server.Requests();
