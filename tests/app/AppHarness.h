@@ -122,12 +122,13 @@ class DownloadTest : public AppTest {
     EXPECT_TRUE(inspected);
   }
 
-  void ExpectStopped() {
-    EXPECT_EQ(Text("lblDownStat"), "<1144>");
-    EXPECT_EQ(Win().Control("lblDownStat").foreColor, 0xFF0000u);  // red
-    EXPECT_TRUE(Shown("btnClose") && Shown("btnCancel"));
-    EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnRunFile"));
-    EXPECT_TRUE(Form().DownStopped);
+  // How the window shows a download that has ended complete (the blue status, Close and Run
+  // File) or stopped (the red status, Close and Cancel).
+  void ExpectEnded(bool complete) {
+    EXPECT_EQ(Text("lblDownStat"), complete ? "<1149>" : "<1144>");
+    EXPECT_EQ(Win().Control("lblDownStat").foreColor, complete ? 0x0000FFu : 0xFF0000u);
+    EXPECT_TRUE(Shown("btnClose") && Shown(complete ? "btnRunFile" : "btnCancel"));
+    EXPECT_FALSE(Shown("btnStopDownload") || Shown(complete ? "btnCancel" : "btnRunFile"));
   }
 
   DownForm& Form() { return Globals().DownloadWindow(); }
