@@ -158,7 +158,7 @@ TEST_F(DownloadTest, CommandsWhileReceiving) {
       if (acted || Chunks() != 2) return;
       acted = true;
       for (const std::string_view command : c.commands) {
-        command == "close box" ? Win().CloseBox() : Win().Click(command);
+        command == "close box" ? Win().Close() : Win().Click(command);
       }
       closedInThePass = !Win().visible;
     };
