@@ -27,21 +27,15 @@ namespace {
 #ifdef _WIN32
 using Socket = SOCKET;
 constexpr int kSendFlags = 0;
-void CloseSocket(Socket s) {
-  closesocket(s);
-}
-struct Winsock {
-  Winsock() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  }
-} winsock;
+const auto CloseSocket = closesocket;
+const int winsock = [] {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data);
+}();
 #else
 using Socket = int;
 constexpr int kSendFlags = MSG_NOSIGNAL;
-void CloseSocket(Socket s) {
-  close(s);
-}
+const auto CloseSocket = close;
 #endif
 
 Socket Listener(int& port, int backlog) {
