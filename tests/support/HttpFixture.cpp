@@ -68,7 +68,6 @@ std::string PathOf(const std::string& target) {
 
 struct Connection {
   Socket socket;
-  bool open = true;  // guarded by the state's mutex
   std::thread thread;
 };
 
@@ -168,9 +167,7 @@ struct HttpFixture::State {
       linger hard{1, 0};
       setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
     }
-    std::lock_guard lock(mutex);
     CloseSocket(s);
-    connection.open = false;
   }
 };
 
@@ -247,12 +244,6 @@ std::size_t HttpFixture::RequestCount(const std::string& path) const {
   std::lock_guard lock(state_->mutex);
   return std::count_if(state_->requests.begin(), state_->requests.end(),
                        [&](const Request& r) { return PathOf(r.target) == path; });
-}
-
-std::size_t HttpFixture::OpenConnections() const {
-  std::lock_guard lock(state_->mutex);
-  return std::count_if(state_->connections.begin(), state_->connections.end(),
-                       [](const auto& c) { return c->open; });
 }
 
 }  // namespace larkspan::test
