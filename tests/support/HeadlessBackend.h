@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <list>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -173,10 +172,9 @@ class HeadlessBackend final : public Ui {
   ~HeadlessBackend() override { UseUi(previousUi_); }
 
   std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
-    if (!editLayout) return std::make_unique<HeadlessWindow>(*this, layout);
-    editedLayouts_.push_back(layout);
-    editLayout(editedLayouts_.back());
-    return std::make_unique<HeadlessWindow>(*this, editedLayouts_.back());
+    WindowLayout table = layout;  // the window keeps a copy
+    if (editLayout) editLayout(table);
+    return std::make_unique<HeadlessWindow>(*this, table);
   }
   std::function<void(WindowLayout&)> editLayout;  // changes every window's table before use
   std::unique_ptr<SaveDialog> NewSaveDialog() override;
@@ -228,7 +226,6 @@ class HeadlessBackend final : public Ui {
   std::int64_t now_ = 0;
   std::multimap<std::int64_t, std::function<void()>> scheduled_;
   std::vector<HeadlessWindow*> windows_;
-  std::list<WindowLayout> editedLayouts_;
   Ui* previousUi_;
 };
 
