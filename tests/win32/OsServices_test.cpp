@@ -1,11 +1,10 @@
-// The Windows path, file, code-page, shell and event services, and the language files' test.
+// The Windows path, file, code-page and shell services, and the language files' test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "base/Failure.h"
 #include "os/CodePage.h"
@@ -13,7 +12,6 @@
 #include "os/Shell.h"
 #include "os/TargetFile.h"
 #include "settings/Language.h"
-#include "ui/win32/Win32Services.h"
 
 namespace larkspan {
 namespace {
@@ -28,13 +26,11 @@ TEST(OsServicesTest, TextsMeetTheAnsiCodePageWithQuestionMarks) {
   EXPECT_EQ(ToNarrow(u"\u0101 \u4e2d \U0001F600"), "? ? ??");
 }
 
-TEST(OsServicesTest, FoldersComeFromTheModuleAndTheProfile) {
+TEST(OsServicesTest, PathsExistBesideTheProgram) {
   const fs::path folder = ProgramFolder();
   EXPECT_TRUE(CheckPathExist((folder / L"win32_OsServices_test.exe").u16string()));
   EXPECT_FALSE(CheckPathExist((folder / L"missing.exe").u16string()));
   EXPECT_FALSE(CheckPathExist(u""));
-  SetEnvironmentVariableW(L"USERPROFILE", L"C:\\Users\\Zo\u00eb \u4e2d");
-  EXPECT_EQ(UserDesktopFolder(), u"C:\\Users\\Zo\u00eb \u4e2d\\Desktop\\");
 }
 
 TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
@@ -84,39 +80,6 @@ TEST(OsServicesTest, ShellOpensWithTheVerbOnlyWhenThereAreParameters) {
   ShellOpen(u"C:\\setup.exe", u"/S");
   EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\setup.exe", "open", "/S"}));
   SetShellLauncher(nullptr);
-}
-
-TEST(OsServicesTest, MessageBoxShowsItsTitleAndAnswersYes) {
-  std::thread user([] {  // answers as a user would: Yes, when the box offers it
-    for (int i = 0; i < 500; ++i, Sleep(10)) {
-      if (HWND box = FindWindowW(L"#32770", L"Larkspan test"); box && IsWindowVisible(box)) {
-        PostMessageW(box, WM_COMMAND, GetDlgItem(box, IDYES) ? IDYES : IDCANCEL, 0);
-        return;
-      }
-    }
-  });
-  EXPECT_EQ(Win32MsgBox(u"Download?", kMsgYesNo | kMsgInformation, u"Larkspan test"),
-            MsgBoxResult::kYes);
-  user.join();
-}
-
-TEST(OsServicesTest, DoEventsDispatchesWhatIsPending) {
-  static int received = 0;
-  WNDCLASSW type{};
-  type.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-    if (message == WM_APP) received += static_cast<int>(w);
-    return DefWindowProcW(window, message, w, l);
-  };
-  type.lpszClassName = L"LarkspanPumpTest";
-  RegisterClassW(&type);
-  HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
-  PostMessageW(window, WM_APP, 2, 0);
-  PostMessageW(window, WM_APP, 3, 0);
-  Win32DoEvents();
-  EXPECT_EQ(received, 5);
-  DestroyWindow(window);
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "os/CodePage.h"
 #include "settings/AdvancedRegistryCM.h"
+#include "settings/Language.h"
 
 namespace larkspan {
 namespace {
@@ -31,14 +35,6 @@ class RegistryTest : public ::testing::Test {
   AdvancedRegistryCM registry;  // the user's registry, as the program opens it
 };
 
-TEST_F(RegistryTest, ReadsWhatRegExeWrote) {
-  EXPECT_EQ(registry.GetStringValue(kKey, u"Default Language"), u"Error");
-  Reg(L"add "s + kRegKey + L" /v \"Default Language\" /d Fran\u00e7ais.lng /f");
-  EXPECT_EQ(registry.GetStringValue(kKey, u"default language"), u"Fran\u00e7ais.lng");
-  EXPECT_TRUE(registry.KeyValueExist(kKey, u"DEFAULT LANGUAGE"));
-  EXPECT_EQ(registry.GetStringValue(kKey, u"Other"), u"Error");
-}
-
 TEST_F(RegistryTest, RegExeSeesWhatTheClassWrote) {
   ASSERT_TRUE(registry.CreateKey(kKey + u"\\Sub"s));
   ASSERT_TRUE(registry.SetStringValue(kKey, u"Default Language", u"Deutsch.lng"));
@@ -64,6 +60,28 @@ TEST_F(RegistryTest, ValuesOnlyUpTo254CharactersReadBack) {
     ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
     EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << stored.size();
   }
+}
+
+// Vantrel's language setting, written from its key path spelled out here, names the file that
+// the language is loaded from; without it the program takes English.lng.
+TEST(LanguageSetting, NamesTheFileLoadedFromTheLangFolder) {
+  const std::wstring key =
+      L"\"HKCU\\Software\\Quillmere\\Vantrel 2009\\"
+      L"{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}\"";
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"larkspan-lang";
+  std::filesystem::create_directories(folder / L"Lang");
+  std::ofstream(folder / L"Lang" / L"Fran\u00e7ais.lng", std::ios::binary)
+      << "0000 " << ToNarrow(LangFileHeader) << "\r\n0001 Fran\347ais\r\n";
+  Reg(L"add " + key + L" /v \"Default Language\" /d Fran\u00e7ais.lng /f");
+  LangTable table;
+  std::u16string named, unset;
+  LoadLanguage(folder, table, named);
+  Reg(L"delete " + key + L" /f");  // the journeys of larkspan.exe in this prefix want none
+  LoadLanguage(folder, table, unset);
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(named, u"Fran\u00e7ais.lng");
+  EXPECT_EQ(table[1], u"Fran\u00e7ais");
+  EXPECT_EQ(unset, u"English.lng");
 }
 
 }  // namespace

@@ -1,13 +1,23 @@
-// The Win32 back end builds both windows from their layout tables and drives them through the
-// control contracts; larkspan.exe takes its argument text from the raw command line.
+// The Win32 back end builds both windows from their layout tables at the screen's scale and
+// drives them through the control contracts; the program keeps its update window on top until
+// the download and asks for the file with the system's Save dialog. larkspan.exe takes its
+// argument text from the raw command line.
 #include <gtest/gtest.h>
+#include <process.h>
 
+#include <cmath>
+#include <span>
+
+#include "app/AppHarness.h"
+#include "app/CheckUpdatesForm.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownFormLayout.h"
 #include "app/DownProgress.h"
 #include "ui/win32/CommandLine.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Painted.h"
+#include "ui/win32/Win32SaveDialog.h"
+#include "ui/win32/Win32Services.h"
 #include "ui/win32/Win32Window.h"
 
 namespace larkspan {
@@ -15,66 +25,179 @@ namespace {
 
 // clang-format off
 bool Inside(const RECT& outer, const RECT& inner) { RECT u; return UnionRect(&u, &outer, &inner) && EqualRect(&u, &outer); }
-bool Apart(const RECT& a, const RECT& b) { RECT i; return !IntersectRect(&i, &a, &b); }
+const Win32Control& Part(Window& window, const char* name) {
+  const Win32Control* c = dynamic_cast<Win32Window&>(window).ControlNamed(name);
+  return c ? *c : throw std::runtime_error(std::string("no control ") + name); }
+HWND Top(Window& window) { return dynamic_cast<Win32Window&>(window).Handle(); }
 // clang-format on
 
+// Without a display Wine makes no window: every test here then fails.
 class Win32WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {  // Wine makes windows only with a display to show them on
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, {}, {}, {}, {});
-    if (probe == nullptr) GTEST_SKIP() << "no display to make windows on";
-    DestroyWindow(probe);
-  }
-  static const Win32Control& Part(Window& window, const std::string& name) {
-    const Win32Control* control = dynamic_cast<Win32Window&>(window).ControlNamed(name);
-    return control ? *control : throw std::runtime_error("no control " + name);
-  }
-  static HWND Top(Window& window) { return dynamic_cast<Win32Window&>(window).Handle(); }
   Win32Backend backend;
 };
 
-// Every control is built where its layout puts it; the labels, holding the longest texts the
-// windows give them, show those whole and run into nothing that they stood clear of.
-TEST_F(Win32WindowTest, BothWindowsHoldEveryControlAndShowLongTextsWhole) {
+// Left, top, width and height in pixels at 96 and at 144 dots per inch, worked out from the
+// layouts' twips (twips / 15 * dpi / 96, halves up); in Frame1 relative to it. First the
+// client area. Close and Run File share the places of Stop and Cancel.
+// clang-format off
+struct Expected { const char* name; int at96[4], at144[4]; };
+const Expected kUpdateWindow[] = {
+    {"", {0, 0, 462, 490}, {0, 0, 693, 735}},
+    {"StatusL", {16, 13, 323, 38}, {24, 20, 485, 57}},   {"DownloadCB", {344, 8, 113, 49}, {516, 12, 170, 74}},
+    {"NewsT", {16, 72, 433, 169}, {24, 108, 650, 254}},  {"HelpPic", {8, 249, 50, 46}, {12, 374, 75, 69}},
+    {"lblLastNews", {64, 264, 65, 17}, {96, 396, 98, 26}},  {"Frame1", {16, 304, 433, 137}, {24, 456, 650, 206}},
+    {"Image2", {0, 8, 104, 112}, {0, 12, 156, 168}},      {"Label3", {88, 0, 321, 25}, {132, 0, 482, 38}},
+    {"lblProdDesc", {88, 24, 345, 65}, {132, 36, 518, 98}}, {"imgReadMore", {192, 88, 129, 51}, {288, 132, 194, 77}},
+    {"imgDownload", {320, 88, 116, 51}, {480, 132, 174, 77}}, {"btnCancel", {8, 456, 449, 33}, {12, 684, 674, 50}}};
+const Expected kDownloadWindow[] = {
+    {"", {0, 0, 475, 185}, {0, 0, 713, 278}},
+    {"lblDownStat", {8, 11, 105, 13}, {12, 17, 158, 20}},     {"ProBarDownload", {8, 32, 457, 33}, {12, 48, 686, 50}},
+    {"lblFileSize", {8, 72, 39, 13}, {12, 108, 59, 20}},      {"lblFileSizeVal", {104, 72, 45, 13}, {156, 108, 68, 20}},
+    {"lblDown", {8, 96, 60, 13}, {12, 144, 90, 20}},          {"lblDownVal", {104, 96, 66, 13}, {156, 144, 99, 20}},
+    {"lblTransferRate", {8, 120, 65, 13}, {12, 180, 98, 20}}, {"lblTransferRateVal", {104, 120, 71, 13}, {156, 180, 107, 20}},
+    {"btnStopDownload", {128, 144, 105, 30}, {192, 216, 158, 45}}, {"btnCancel", {248, 144, 105, 30}, {372, 216, 158, 45}}};
+// clang-format on
+
+// The box that a label's text needs in its font at `dpi`, measured here, at the label's place.
+RECT TextBox(const Win32Label& label, const Font& defaultFont, int dpi) {
+  const Font& font = label.Layout().font.value_or(defaultFont);
+  const std::wstring face(font.family.begin(), font.family.end());
+  HFONT handle = CreateFontW(-static_cast<int>(std::lround(font.points * dpi / 72)), 0, 0, 0,
+                             font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             face.c_str());
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, handle);
+  const RECT place = label.Bounds();
+  const UINT wrap = label.Layout().wordWrap ? DT_WORDBREAK : 0;
+  RECT box{0, 0, wrap ? place.right - place.left : 0, 0};
+  DrawTextW(dc, label.DrawnText().c_str(), -1, &box, DT_CALCRECT | DT_NOPREFIX | wrap);
+  DeleteDC(dc);
+  DeleteObject(handle);
+  OffsetRect(&box, place.left, place.top);
+  return box;
+}
+
+// Both windows, centred, with every control where the table puts it at the screen's scale;
+// every label, holding the longest text the windows give it, shows it whole.
+TEST_F(Win32WindowTest, LayoutsInPixelsAtTheScreensScaleWithEveryTextWhole) {
+  const int dpi = std::getenv("LARKSPAN_TEST_AT_144_DPI") != nullptr ? 144 : 96;
   std::u16string downloaded;  // the longest texts: four digits and two decimals, 100 %
   WriteDownText(downloaded, 1073731338, 100);
   // The longest announcement that a language file holds, and the longest release line.
   const std::u16string resultLine =
       u"Une nouvelle version est disponible\u00a0!\r\nVantrel 2026 Version 10.25 Build 9999999";
-  const std::pair<const WindowLayout*, std::vector<std::pair<const char*, std::u16string>>>
-      cases[] = {{&CheckUpdatesFormLayout(), {{checkupdates::StatusL, resultLine}}},
-                 {&DownFormLayout(),
-                  {{downform::lblDownVal, downloaded},
-                   {downform::lblFileSizeVal, SizeText(1073731338)},
-                   {downform::lblTransferRateVal, RateText(INT16_MAX)},
-                   {downform::lblDownStat, u"Receiving the file, please wait..."}}}};
-  for (const auto& [layout, texts] : cases) {
-    SCOPED_TRACE(layout->name);
-    const std::unique_ptr<Window> window = backend.NewWindow(*layout);
+  const std::tuple<const WindowLayout&, std::span<const Expected>,
+                   std::vector<std::pair<const char*, std::u16string>>>
+      cases[] = {{CheckUpdatesFormLayout(), kUpdateWindow, {{"StatusL", resultLine}}},
+                 {DownFormLayout(),
+                  kDownloadWindow,
+                  {{"lblDownVal", downloaded},
+                   {"lblFileSizeVal", SizeText(1073731338)},
+                   {"lblTransferRateVal", RateText(INT16_MAX)},
+                   {"lblDownStat", u"Receiving the file, please wait..."}}}};
+  for (const auto& [layout, places, texts] : cases) {
+    SCOPED_TRACE(layout.name);
+    const std::unique_ptr<Window> window = backend.NewWindow(layout);
+    window->Show();
+    ASSERT_EQ(GetDpiForWindow(Top(*window)), static_cast<UINT>(dpi)) << "the screen's scale";
+    RECT frame, work, got;
+    GetWindowRect(Top(*window), &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(std::abs(frame.left + frame.right - work.left - work.right), 1) << "centred";
+    EXPECT_LE(std::abs(frame.top + frame.bottom - work.top - work.bottom), 1) << "centred";
     for (const auto& [name, text] : texts) window->GetLabel(name).SetCaption(text);
-    const Win32Scale scale{WindowDpi(Top(*window))};
-    for (const ControlLayout& c : layout->controls) {
-      if (c.kind == ControlKind::kShape || c.kind == ControlKind::kTimer) continue;
-      const Win32Control& part = Part(*window, c.name);
-      if (RECT shown, place = part.Bounds(); part.Handle() != nullptr) {
-        GetWindowRect(part.Handle(), &shown);
-        MapWindowPoints(nullptr, GetParent(part.Handle()), reinterpret_cast<POINT*>(&shown), 2);
-        EXPECT_TRUE(EqualRect(&shown, &place)) << c.name << " not at its place";
+    for (const Expected& e : places) {
+      const int* p = dpi == 144 ? e.at144 : e.at96;
+      const RECT want{p[0], p[1], p[0] + p[2], p[1] + p[3]};
+      if (*e.name == '\0') {
+        GetClientRect(Top(*window), &got);
+        EXPECT_TRUE(EqualRect(&got, &want)) << "client area " << got.right << "x" << got.bottom;
+        continue;
       }
-      if (c.kind != ControlKind::kLabel || !c.visible) continue;
-      const auto& label = dynamic_cast<const Win32Label&>(part);
-      EXPECT_TRUE(Inside(label.Bounds(), label.TextExtent())) << c.name << " cut";
-      for (const ControlLayout& o : layout->controls) {
-        if (&o == &c || o.parent != c.parent || o.kind == ControlKind::kTimer || !o.visible)
-          continue;
-        const RECT there =
-            o.kind == ControlKind::kShape ? scale.Place(o) : Part(*window, o.name).Bounds();
-        EXPECT_FALSE((Inside(there, scale.Place(c)) && !Inside(there, label.Bounds())) ||
-                     (Apart(there, scale.Place(c)) && !Apart(there, label.Bounds())))
-            << c.name << " runs into " << o.name;
+      const Win32Control& part = Part(*window, e.name);
+      got = part.Bounds();
+      if (part.Handle() != nullptr) {
+        GetWindowRect(part.Handle(), &got);
+        MapWindowPoints(nullptr, GetParent(part.Handle()), reinterpret_cast<POINT*>(&got), 2);
       }
+      const auto* label = dynamic_cast<const Win32Label*>(&part);
+      EXPECT_TRUE(label ? got.left == want.left && got.top == want.top &&
+                              (part.Layout().autoSize || Inside(got, want))
+                        : EqualRect(&got, &want))
+          << e.name << " at " << got.left << "," << got.top << " " << got.right - got.left << "x"
+          << got.bottom - got.top;
+      EXPECT_TRUE(!label || Inside(got, TextBox(*label, layout.defaultFont, dpi)))
+          << e.name << " cut";
     }
   }
+}
+
+// Wine reads the user's LogPixels as each program starts: the tests above once more in a
+// program of their own at 144 dots per inch. CTest runs this test alone, as any program
+// started meanwhile would be at 144 too.
+TEST(Win32Dpi, WindowsAt144DotsPerInch) {
+  constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
+  DWORD dpi = 144, code = 1;
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, 4), 0);
+  _wputenv(L"LARKSPAN_TEST_AT_144_DPI=1");
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const auto run = reinterpret_cast<HANDLE>(
+      _wspawnl(_P_NOWAIT, self, L"test", L"--gtest_filter=Win32WindowTest.*", nullptr));
+  if (run != INVALID_HANDLE_VALUE) {
+    if (WaitForSingleObject(run, 120'000) != WAIT_OBJECT_0) TerminateProcess(run, 1);
+    GetExitCodeProcess(run, &code);
+    CloseHandle(run);
+  }
+  _wputenv(L"LARKSPAN_TEST_AT_144_DPI=");
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");  // back to Wine's 96
+  EXPECT_EQ(code, 0u) << "the run at 144 dots per inch failed: its output is above";
+}
+
+// The program on the system's windows: the update window stays on top until the download is
+// asked for, and takes no input while the download window is open. The Save dialog starts in the
+// user's desktop folder with the installer's name and extension. (Its replace question and No: the
+// download journey of larkspan.exe.)
+class Win32ProgramTest : public test::AppTest {
+ protected:
+  Win32Backend win32;
+};
+
+TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsIt) {
+  http.Serve("/update.txt", test::Reply::Text("2026#3.2#0101001#http://h/vantrel_setup.exe#New"));
+  SetEnvironmentVariableW(L"USERPROFILE", L"C:\\users\\Zo\u00eb");
+  Main(u"x*3.1*0101000*" + FromUtf8(http.Url("/update.txt")), win32);
+  AppGlobals& g = Globals();
+  g.probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
+  g.CompanyURL = FromUtf8(http.Url("/"));
+  const HWND update = Top(g.UpdateWindow().Form());
+  const HWND offer = Part(g.UpdateWindow().Form(), "DownloadCB").Handle();
+  const HWND cancel = Part(g.DownloadWindow().Form(), "btnCancel").Handle();
+  const auto onTop = [&] { return (GetWindowLongW(update, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  for (int i = 0; i < 500 && !IsWindowVisible(offer); ++i, Sleep(20)) Win32DoEvents();
+  ASSERT_TRUE(IsWindowVisible(offer)) << "no offer after the check";
+  EXPECT_TRUE(onTop());
+
+  std::vector<std::wstring> dialogs;  // what each showing was given
+  const SaveFileCall previous = SetSaveFileCall([&](OPENFILENAMEW& d) {
+    std::wstring filter;
+    for (const wchar_t* p = d.lpstrFilter; p && *p; p += wcslen(p) + 1) filter.append(p) += L'|';
+    dialogs.push_back((d.lpstrInitialDir ? d.lpstrInitialDir : L"(none)") + (L" " + filter) + L" " +
+                      d.lpstrFile + L" " + std::to_wstring(d.Flags) + (onTop() ? L" on top" : L"") +
+                      (IsWindowEnabled(update) ? L", the update window takes input" : L""));
+    // The user dismisses it; Cancel twice (the stop, then the close) closes the window.
+    for (int i = 0; i < 2; ++i) PostMessageW(cancel, BM_CLICK, 0, 0);
+    return FALSE;
+  });
+  SendMessageW(offer, BM_CLICK, 0, 0);
+  SetSaveFileCall(previous);
+  const auto flags = std::to_wstring(OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
+  EXPECT_EQ(dialogs,
+            std::vector<std::wstring>{
+                L"C:\\users\\Zo\u00eb\\Desktop\\ *.exe|*.exe| vantrel_setup.exe " + flags});
+  EXPECT_FALSE(onTop());
+  EXPECT_TRUE(IsWindowEnabled(update));  // again, once the download window has closed
 }
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // left-out members: defaults
@@ -83,7 +206,6 @@ WindowLayout TestLayout() {
   using K = ControlKind;
   WindowLayout w{.name = "Test", .clientWidth = 6000, .clientHeight = 4500};
   w.controls = {
-      {.name = "Tick", .kind = K::kTimer, .interval = 10},
       {.name = "StatusL", .left = 300, .top = 300, .width = 600, .height = 225,
        .caption = u"[Status]", .autoSize = true},
       {.name = "StopB", .kind = K::kButton, .left = 300, .top = 3600, .width = 1500, .height = 450,
@@ -124,10 +246,9 @@ TEST_F(Win32WindowTest, OnlyWholeClicksOnPicturesAndShownEnabledButtonsCount) {
 }
 
 // A refused close keeps the window shown as it is; a close that goes ahead hides it and puts
-// every control back to the layout's values. A modal showing keeps the others from input.
-TEST_F(Win32WindowTest, ClosesAreAskedAndAModalWindowHoldsTheOthers) {
+// every control back to the layout's values.
+TEST_F(Win32WindowTest, ClosesAreAskedAndPutTheControlsBack) {
   const std::unique_ptr<Window> owner = backend.NewWindow(TestLayout());
-  const std::unique_ptr<Window> modal = backend.NewWindow(TestLayout());
   const HWND ownerWindow = Top(*owner);
   int queries = 0;
   owner->onQueryUnload = [&](bool& cancel) { cancel = ++queries < 3; };
@@ -142,17 +263,6 @@ TEST_F(Win32WindowTest, ClosesAreAskedAndAModalWindowHoldsTheOthers) {
   EXPECT_EQ(std::pair(queries, label.DrawnText()), std::pair(3, std::wstring(L"[Status]")));
   EXPECT_FALSE(IsWindowVisible(ownerWindow));
   EXPECT_TRUE(GetWindowLongW(Part(*owner, "StopB").Handle(), GWL_STYLE) & WS_VISIBLE);
-
-  owner->Show();
-  bool ownerTookInput = true;
-  modal->GetTimer("Tick").onTick = [&] {
-    ownerTookInput = IsWindowEnabled(ownerWindow);
-    modal->Close();
-  };
-  modal->GetTimer("Tick").SetEnabled(true);
-  modal->ShowModal();
-  EXPECT_FALSE(ownerTookInput);
-  EXPECT_TRUE(IsWindowEnabled(ownerWindow));
 }
 
 TEST(CommandLine, TheArgumentTextFollowsTheProgramPathUnchanged) {

@@ -1,11 +1,8 @@
 #include "ui/win32/Win32SaveDialog.h"
 
-#include <windows.h>
-// after windows.h, which it needs
-#include <commdlg.h>
-
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "os/win32/WideText.h"
 
@@ -15,7 +12,13 @@ namespace {
 // Room for a long path: the dialog gives up on a choice that does not fit.
 constexpr std::size_t kPathRoom = 32768;
 
+SaveFileCall saveFileCall;
+
 }  // namespace
+
+SaveFileCall SetSaveFileCall(SaveFileCall call) {
+  return std::exchange(saveFileCall, std::move(call));
+}
 
 std::wstring ToFilterList(const std::u16string& filter) {
   if (filter.empty()) return {};
@@ -52,7 +55,7 @@ void Win32SaveDialog::ShowSave() {
   // path in a missing folder is the download's failure, which it shows as stopped. The
   // program's own folder stays the current one.
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (GetSaveFileNameW(&dialog)) {
+  if (saveFileCall ? saveFileCall(dialog) : GetSaveFileNameW(&dialog)) {
     FileName = FromWideChars(path.c_str());
   } else {
     FileName.clear();

@@ -1,4 +1,10 @@
 #pragma once
+#include <windows.h>
+// after windows.h, which it needs
+#include <commdlg.h>
+
+#include <functional>
+
 #include "ui/Controls.h"
 
 namespace larkspan {
@@ -12,5 +18,10 @@ class Win32SaveDialog final : public SaveDialog {
 // The dialog's filter from the program's: "|" between descriptions and patterns becomes the
 // NUL that the dialog wants, with the double NUL at the end.
 std::wstring ToFilterList(const std::u16string& filter);
+
+// The call that shows the dialog, GetSaveFileNameW unless one is set here (the tests answer
+// the dialog with one of their own); returns the one it replaces, empty for the system's.
+using SaveFileCall = std::function<BOOL(OPENFILENAMEW& dialog)>;
+SaveFileCall SetSaveFileCall(SaveFileCall call);
 
 }  // namespace larkspan
