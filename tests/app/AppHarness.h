@@ -92,11 +92,6 @@ class DownloadTest : public AppTest {
  protected:
   HeadlessWindow& Win() { return backend.WindowNamed("DownForm"); }
   std::string Text(const char* control) { return Narrow(Win().Control(control).caption); }
-  std::vector<std::string> History(const char* control) {
-    std::vector<std::string> texts;
-    for (const std::u16string& text : Win().Control(control).history) texts.push_back(Narrow(text));
-    return texts;
-  }
   bool Shown(const char* button) { return Win().Control(button).visible; }
   // Chunks counted in this opening: one progress update each.
   std::size_t Chunks() { return Win().Control("ProBarDownload").values.size(); }

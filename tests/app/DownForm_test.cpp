@@ -52,7 +52,7 @@ TEST(OfferedNameTest, HostileNamesStayInTheirFolderAndOthersAsTheyAre) {
 struct BodyCase {
   std::size_t size;
   std::string fileSize;
-  std::vector<std::string> downTexts;  // emptied at load, then after each chunk
+  std::vector<std::u16string> downTexts;  // emptied at load, then after each chunk
   std::vector<int> bar;
 };
 
@@ -65,11 +65,11 @@ TEST_P(BodySizes, SavedWholeInChunksWithProgressAndTheCompleteState) {
   Offer(Reply::Text(body), "setup.exe", "/files/.vantrel_setup.exe.");
   RunThenClose([&] {
     EXPECT_EQ(Text("lblFileSizeVal"), c.fileSize);
-    std::vector<std::string> status{"", "<1141>"};
-    status.insert(status.end(), c.downTexts.size() - 1, "<1148> ...");
-    status.push_back("<1149>");
-    EXPECT_EQ(History("lblDownVal"), c.downTexts);
-    EXPECT_EQ(History("lblDownStat"), status);
+    std::vector<std::u16string> status{u"", u"<1141>"};
+    status.insert(status.end(), c.downTexts.size() - 1, u"<1148> ...");
+    status.push_back(u"<1149>");
+    EXPECT_EQ(Win().Control("lblDownVal").history, c.downTexts);
+    EXPECT_EQ(Win().Control("lblDownStat").history, status);
     EXPECT_EQ(Win().Control("ProBarDownload").values, c.bar);
     EXPECT_EQ(Text("lblTransferRateVal"), "0  ( KB/Sec )");
     ExpectEnded(true);
@@ -86,12 +86,12 @@ TEST_P(BodySizes, SavedWholeInChunksWithProgressAndTheCompleteState) {
 INSTANTIATE_TEST_SUITE_P(
     Sizes, BodySizes,
     ::testing::Values(
-        BodyCase{0, "0 Bytes", {""}, {}},
-        BodyCase{1025, "1 KB", {"", "1 KB  ( 100 % )", "1 KB  ( 100 % )"}, {100, 100}},
+        BodyCase{0, "0 Bytes", {u""}, {}},
+        BodyCase{1025, "1 KB", {u"", u"1 KB  ( 100 % )", u"1 KB  ( 100 % )"}, {100, 100}},
         BodyCase{8192,
                  "8 KB",
-                 {"", "1 KB  ( 12 % )", "2 KB  ( 25 % )", "3 KB  ( 38 % )", "4 KB  ( 50 % )",
-                  "5 KB  ( 62 % )", "6 KB  ( 75 % )", "7 KB  ( 88 % )", "8 KB  ( 100 % )"},
+                 {u"", u"1 KB  ( 12 % )", u"2 KB  ( 25 % )", u"3 KB  ( 38 % )", u"4 KB  ( 50 % )",
+                  u"5 KB  ( 62 % )", u"6 KB  ( 75 % )", u"7 KB  ( 88 % )", u"8 KB  ( 100 % )"},
                  {12, 25, 38, 50, 62, 75, 88, 100}}));
 
 // The status is not looked at, the address is trimmed, and a name without extension is offered

@@ -64,11 +64,8 @@ class HeadlessControl final : public Label,
   }
   bool Enabled() const override { return enabled; }
   std::u16string Tag() const override { return layout.tag; }
-  void SetMax(int value) override { maximum = value; }
-  void SetValue(int newValue) override {
-    value = newValue;
-    values.push_back(newValue);
-  }
+  void SetMax(int) override {}
+  void SetValue(int value) override { values.push_back(value); }
   void SetInterval(int milliseconds) override { interval = milliseconds; }
 
   const ControlLayout& Layout() const { return layout; }
@@ -82,8 +79,6 @@ class HeadlessControl final : public Label,
     foreColor = layout.foreColor.value_or(0);
     visible = layout.visible;
     enabled = layout.enabled && layout.kind != ControlKind::kTimer;  // timers start at load
-    maximum = layout.maximum;
-    value = 0;
     values.clear();
     interval = layout.interval;
     ticks = 0;
@@ -102,7 +97,7 @@ class HeadlessControl final : public Label,
   std::vector<std::u16string> history;
   Rgb foreColor = 0;
   bool visible = true, enabled = true;
-  int maximum = 100, value = 0, interval = 0;
+  int interval = 0;
   std::vector<int> values;
   std::int64_t nextDue = 0;  // timers: the next tick, whether its handler runs, ticks so far
   bool ticking = false;
