@@ -9,6 +9,7 @@ namespace {
 constexpr Rgb kFrameBlue = 0x4A91E6;
 constexpr Rgb kNewsBlue = 0x4180E7;
 constexpr Rgb kOstrafelGreen = 0x96C633;
+const Font kBoldButtonFont{"MS Sans Serif", 8.25, true};
 
 // The advertised product's description; it has to fill the promotion panel's text box and no
 // more, so its length is fixed at 256 characters.
@@ -20,26 +21,6 @@ constexpr char16_t kProdDesc[] =
 ControlLayout Outline(std::string name, int left, int top, int width, int height) {
   ControlLayout c = PlaceControl(std::move(name), ControlKind::kShape, left, top, width, height);
   c.borderColor = kFrameBlue;
-  return c;
-}
-
-ControlLayout PictureButton(std::string name, int left, int top, int width, int height,
-                            std::u16string caption, std::string picture, int tabIndex) {
-  ControlLayout c = PlaceControl(std::move(name), ControlKind::kButton, left, top, width, height);
-  c.caption = std::move(caption);
-  c.picture = std::move(picture);
-  c.font = Font{"MS Sans Serif", 8.25, true};
-  c.tabIndex = tabIndex;
-  c.tabStop = true;
-  return c;
-}
-
-ControlLayout TextLabel(std::string name, int left, int top, int width, int height,
-                        std::u16string caption, Font font, int tabIndex) {
-  ControlLayout c = PlaceControl(std::move(name), ControlKind::kLabel, left, top, width, height);
-  c.caption = std::move(caption);
-  c.font = std::move(font);
-  c.tabIndex = tabIndex;
   return c;
 }
 
@@ -82,13 +63,13 @@ WindowLayout Build() {
   w.controls.push_back(TimerControl(checkupdates::DoJobTimer, 200, true));
   w.controls.push_back(TimerControl(checkupdates::OnTopFormTimer, 2000, true));
 
-  ControlLayout status = TextLabel(checkupdates::StatusL, 240, 195, 4850, 570, u"[Connection Status]",
-                                   Font{"Arial", 8.25, true}, 4);
+  ControlLayout status = TextLabel(checkupdates::StatusL, 240, 195, 4850, 570,
+                                   u"[Connection Status]", 4, Font{"Arial", 8.25, true});
   status.wordWrap = true;  // the result lines are two lines long and must show whole
   w.controls.push_back(status);
 
-  ControlLayout download =
-      PictureButton(checkupdates::DownloadCB, 5160, 120, 1695, 735, u"Download", "download_arrow.png", 6);
+  ControlLayout download = PictureButton(checkupdates::DownloadCB, 5160, 120, 1695, 735,
+                                         u"Download", "download_arrow.png", 6, kBoldButtonFont);
   download.visible = false;
   w.controls.push_back(download);
 
@@ -104,8 +85,8 @@ WindowLayout Build() {
   w.controls.push_back(news);
 
   w.controls.push_back(Picture("HelpPic", 120, 3735, 750, 690, "help_button.png"));
-  w.controls.push_back(
-      TextLabel(checkupdates::lblLastNews, 960, 3960, 975, 255, u"Last News", Font{"Arial", 8.25, true}, 5));
+  w.controls.push_back(TextLabel(checkupdates::lblLastNews, 960, 3960, 975, 255, u"Last News", 5,
+                                 Font{"Arial", 8.25, true}));
 
   ControlLayout frame = PlaceControl("Frame1", ControlKind::kFrame, 240, 4560, 6495, 2055);
   frame.caption = u"Frame1";  // never shown: the frame has no border and no title
@@ -118,12 +99,12 @@ WindowLayout Build() {
   w.controls.push_back(box);
 
   ControlLayout title =
-      InFrame(TextLabel("Label3", 1320, 0, 4815, 375, u"  Ostrafel", Font{"Arial", 12, true}, 3));
+      InFrame(TextLabel("Label3", 1320, 0, 4815, 375, u"  Ostrafel", 3, Font{"Arial", 12, true}));
   title.foreColor = kOstrafelGreen;
   w.controls.push_back(title);
 
   ControlLayout desc = InFrame(
-      TextLabel("lblProdDesc", 1320, 360, 5175, 975, kProdDesc, Font{"Verdana", 8.25, false}, 2));
+      TextLabel("lblProdDesc", 1320, 360, 5175, 975, kProdDesc, 2, Font{"Verdana", 8.25, false}));
   desc.foreColor = 0x000000;
   desc.wordWrap = true;
   w.controls.push_back(desc);
@@ -133,8 +114,8 @@ WindowLayout Build() {
   w.controls.push_back(PromotionLink(checkupdates::imgDownload, 4800, 1320, 1740, 765, "download_button.png",
                                      deployment::kPromoInstallerUrl, u"Ostrafel - Download"));
 
-  w.controls.push_back(
-      PictureButton(checkupdates::btnCancel, 120, 6840, 6735, 495, u"Cancel", "cancel_cross.png", 7));
+  w.controls.push_back(PictureButton(checkupdates::btnCancel, 120, 6840, 6735, 495, u"Cancel",
+                                     "cancel_cross.png", 7, kBoldButtonFont));
   return w;
 }
 

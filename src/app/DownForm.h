@@ -33,12 +33,6 @@ class DownForm {
   // by the window's one-shot timer after it opened.
   void StartDownload();
 
-  // The window variables, set afresh at each opening.
-  bool DownStopped = false;
-  bool CloseWhenStopped = false;
-  bool DownCompleted = false;
-  std::int16_t DownChunks = 0;
-
  private:
   enum class RunEnd { kDismissed, kCompleted, kStopped };
 
@@ -77,6 +71,12 @@ class DownForm {
   Button& btnRunFile;
   Timer& DoDwonJobTimer;
   Timer& DownRateTimer;
+
+  // The window variables, set afresh at each opening.
+  bool DownStopped = false;
+  bool CloseWhenStopped = false;
+  bool DownCompleted = false;
+  std::int16_t DownChunks = 0;
 
   std::unique_ptr<SaveDialog> CMD;  // the Save dialog; a new one at each opening
   std::unique_ptr<Inet> DownInet;   // the transfer of the running download

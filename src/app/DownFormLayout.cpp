@@ -14,28 +14,17 @@ constexpr int kButtonTop = 2160;
 constexpr int kButtonWidth = 1575;
 constexpr int kButtonHeight = 450;
 
-// The value labels line up in one column right of the name labels.
+// The value labels line up in one column right of the name labels; every label is one line
+// high and grows to its text (at the end of Build).
 constexpr int kValueColumn = 1560;
+constexpr int kLabelHeight = 195;
 
-// Every label of this window grows to its text: the value texts are longer than their boxes.
-ControlLayout TextLabel(std::string name, int left, int top, int width, std::u16string caption,
-                        int tabIndex) {
-  ControlLayout c = PlaceControl(std::move(name), ControlKind::kLabel, left, top, width, 195);
-  c.caption = std::move(caption);
-  c.autoSize = true;
-  c.tabIndex = tabIndex;
-  return c;
-}
-
-ControlLayout PictureButton(std::string name, int left, std::u16string caption, std::string picture,
-                            bool visible, int tabIndex) {
-  ControlLayout c = PlaceControl(std::move(name), ControlKind::kButton, left, kButtonTop,
-                                 kButtonWidth, kButtonHeight);
-  c.caption = std::move(caption);
-  c.picture = std::move(picture);
+// A button in one of the two places; Close and Run File start hidden there.
+ControlLayout PlacedButton(std::string name, int left, std::u16string caption, std::string picture,
+                           bool visible, int tabIndex) {
+  ControlLayout c = PictureButton(std::move(name), left, kButtonTop, kButtonWidth, kButtonHeight,
+                                  std::move(caption), std::move(picture), tabIndex);
   c.visible = visible;
-  c.tabIndex = tabIndex;
-  c.tabStop = true;
   return c;
 }
 
@@ -51,8 +40,8 @@ WindowLayout Build() {
   w.controls.push_back(TimerControl(downform::DoDwonJobTimer, 200, false));
   w.controls.push_back(TimerControl(downform::DownRateTimer, 1000, false));
 
-  ControlLayout status = TextLabel(downform::lblDownStat, 120, 165, 1575, u"[Download Status]", 7);
-  status.font = Font{"MS Sans Serif", 8.25, true};
+  ControlLayout status = TextLabel(downform::lblDownStat, 120, 165, 1575, kLabelHeight,
+                                   u"[Download Status]", 7, Font{"MS Sans Serif", 8.25, true});
   status.foreColor = kStatusOrange;
   w.controls.push_back(std::move(status));
 
@@ -64,22 +53,30 @@ WindowLayout Build() {
   bar.tabIndex = 0;
   w.controls.push_back(std::move(bar));
 
-  w.controls.push_back(TextLabel(downform::lblFileSize, 120, 1080, 585, u"File Size", 2));
-  w.controls.push_back(TextLabel(downform::lblFileSizeVal, kValueColumn, 1080, 675, u"[File Size]", 1));
-  w.controls.push_back(TextLabel(downform::lblDown, 120, 1440, 900, u"Downloaded", 3));
-  w.controls.push_back(TextLabel(downform::lblDownVal, kValueColumn, 1440, 990, u"[Downloaded]", 4));
-  w.controls.push_back(TextLabel(downform::lblTransferRate, 120, 1800, 975, u"Transfer Rate", 5));
   w.controls.push_back(
-      TextLabel(downform::lblTransferRateVal, kValueColumn, 1800, 1065, u"[Transfer Rate]", 6));
+      TextLabel(downform::lblFileSize, 120, 1080, 585, kLabelHeight, u"File Size", 2));
+  w.controls.push_back(TextLabel(downform::lblFileSizeVal, kValueColumn, 1080, 675, kLabelHeight,
+                                 u"[File Size]", 1));
+  w.controls.push_back(
+      TextLabel(downform::lblDown, 120, 1440, 900, kLabelHeight, u"Downloaded", 3));
+  w.controls.push_back(
+      TextLabel(downform::lblDownVal, kValueColumn, 1440, 990, kLabelHeight, u"[Downloaded]", 4));
+  w.controls.push_back(
+      TextLabel(downform::lblTransferRate, 120, 1800, 975, kLabelHeight, u"Transfer Rate", 5));
+  w.controls.push_back(TextLabel(downform::lblTransferRateVal, kValueColumn, 1800, 1065,
+                                 kLabelHeight, u"[Transfer Rate]", 6));
 
   w.controls.push_back(
-      PictureButton(downform::btnStopDownload, kLeftButtonPlace, u"Stop", "stop.png", true, 11));
+      PlacedButton(downform::btnStopDownload, kLeftButtonPlace, u"Stop", "stop.png", true, 11));
   w.controls.push_back(
-      PictureButton(downform::btnClose, kLeftButtonPlace, u"Close", "close_power.png", false, 10));
+      PlacedButton(downform::btnClose, kLeftButtonPlace, u"Close", "close_power.png", false, 10));
   w.controls.push_back(
-      PictureButton(downform::btnCancel, kRightButtonPlace, u"Cancel", "cancel_cross.png", true, 9));
+      PlacedButton(downform::btnCancel, kRightButtonPlace, u"Cancel", "cancel_cross.png", true, 9));
   w.controls.push_back(
-      PictureButton(downform::btnRunFile, kRightButtonPlace, u"Run File", "run_file.png", false, 8));
+      PlacedButton(downform::btnRunFile, kRightButtonPlace, u"Run File", "run_file.png", false, 8));
+
+  // Every label of this window grows to its text: the value texts are longer than their boxes.
+  for (ControlLayout& c : w.controls) c.autoSize = c.kind == ControlKind::kLabel;
   return w;
 }
 

@@ -235,7 +235,8 @@ std::u16string NumberToText(double value) {
   const ScientificForm form = ToScientific(value);
   const char16_t point = UserDecimalSeparator();
   const std::u16string sign = form.negative ? u"-" : u"";
-  // The same choice as the classic general form with 15 digits.
+  // Fixed from 1E-4 up to 15 digits before the point, else with an exponent: the choice of
+  // printf's "%.15G".
   if (form.exponent < -4 || form.exponent >= 15) return sign + ExponentText(form, point);
   return sign + FixedText(form, point);
 }

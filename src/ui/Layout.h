@@ -8,8 +8,8 @@
 
 namespace larkspan {
 
-// A window as a table: everything a back end needs to build it, in the units of the
-// original design (twips: 15 to the pixel at 96 dots per inch).
+// A window as a table: everything a back end needs to build it, in the layouts' units (twips:
+// 15 to the pixel at 96 dots per inch).
 inline constexpr int kTwipsPerPixel = 15;
 
 struct Font {
@@ -59,7 +59,7 @@ struct ControlLayout {
   bool tabStop = false;
 };
 
-// The two shapes that every layout table starts its rows from.
+// The rows that the layout tables are built from.
 inline ControlLayout PlaceControl(std::string name, ControlKind kind, int left, int top, int width,
                                   int height) {
   ControlLayout c;
@@ -76,6 +76,32 @@ inline ControlLayout TimerControl(std::string name, int intervalMs, bool enabled
   ControlLayout c = PlaceControl(std::move(name), ControlKind::kTimer, 0, 0, 0, 0);
   c.interval = intervalMs;
   c.enabled = enabledAtLoad;
+  return c;
+}
+
+// A label in the tab order, where a screen reader reads it, but not a tab stop. Without a
+// font it takes the window's.
+inline ControlLayout TextLabel(std::string name, int left, int top, int width, int height,
+                               std::u16string caption, int tabIndex,
+                               std::optional<Font> font = std::nullopt) {
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kLabel, left, top, width, height);
+  c.caption = std::move(caption);
+  c.font = std::move(font);
+  c.tabIndex = tabIndex;
+  return c;
+}
+
+// A push button with its picture left of the caption; a tab stop. Without a font it takes the
+// window's.
+inline ControlLayout PictureButton(std::string name, int left, int top, int width, int height,
+                                   std::u16string caption, std::string picture, int tabIndex,
+                                   std::optional<Font> font = std::nullopt) {
+  ControlLayout c = PlaceControl(std::move(name), ControlKind::kButton, left, top, width, height);
+  c.caption = std::move(caption);
+  c.picture = std::move(picture);
+  c.font = std::move(font);
+  c.tabIndex = tabIndex;
+  c.tabStop = true;
   return c;
 }
 

@@ -18,8 +18,10 @@ namespace larkspan {
 
 // BackendControl: the back end's base of its controls, with Layout(), OnWindowLoaded() (the
 // window's load event is about to run) and Reset() (back to the layout's values). Each
-// control class derives from it and from its contract (Label, Button, ...).
-template <class BackendControl>
+// control class derives from it and from its contract (Label, Button, ...). Surface: what
+// controls are built on, the window's own or a frame's; Frame: the frame control, whose
+// Surface() its children are built on.
+template <class BackendControl, class Surface, class Frame>
 class LayoutWindow : public Window {
  public:
   void Show() final {
@@ -59,13 +61,50 @@ class LayoutWindow : public Window {
  protected:
   explicit LayoutWindow(const WindowLayout& layout) : layout_(layout) {}
 
-  void AddControl(std::unique_ptr<BackendControl> control) {
-    const std::string& name = control->Layout().name;
-    if (!byName_.emplace(name, control.get()).second) {
-      throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
+  // Builds the table's controls in its order, each on its parent's surface: the window's own,
+  // or that of a frame that the table holds before it.
+  void BuildControls(Surface& windowSurface) {
+    for (const ControlLayout& control : layout_.controls) {
+      Surface& surface = SurfaceFor(control.parent, windowSurface);
+      switch (control.kind) {
+        case ControlKind::kLabel:
+          AddControl(NewLabel(control, surface));
+          break;
+        case ControlKind::kTextBox:
+          AddControl(NewTextBox(control, surface));
+          break;
+        case ControlKind::kButton:
+          AddControl(NewButton(control, surface));
+          break;
+        case ControlKind::kImage:
+          AddControl(NewImage(control, surface));
+          break;
+        case ControlKind::kProgressBar:
+          AddControl(NewProgressBar(control, surface));
+          break;
+        case ControlKind::kTimer:
+          AddControl(NewTimer(control));
+          break;
+        case ControlKind::kFrame:
+          AddControl(NewFrame(control, surface));
+          break;
+        case ControlKind::kShape:
+          DrawShape(control, surface);
+          break;
+      }
     }
-    controls_.push_back(std::move(control));
   }
+
+  // The back end's factory, one method for each kind of control, each building it on the
+  // surface given. A timer needs none; a shape makes no control but is drawn on its surface.
+  virtual std::unique_ptr<BackendControl> NewLabel(const ControlLayout& c, Surface& on) = 0;
+  virtual std::unique_ptr<BackendControl> NewTextBox(const ControlLayout& c, Surface& on) = 0;
+  virtual std::unique_ptr<BackendControl> NewButton(const ControlLayout& c, Surface& on) = 0;
+  virtual std::unique_ptr<BackendControl> NewImage(const ControlLayout& c, Surface& on) = 0;
+  virtual std::unique_ptr<BackendControl> NewProgressBar(const ControlLayout& c, Surface& on) = 0;
+  virtual std::unique_ptr<BackendControl> NewTimer(const ControlLayout& c) = 0;
+  virtual std::unique_ptr<Frame> NewFrame(const ControlLayout& c, Surface& on) = 0;
+  virtual void DrawShape(const ControlLayout& c, Surface& on) = 0;
 
   // The controls go before the native window that they live in: the back end's destructor
   // calls this first.
@@ -103,6 +142,24 @@ class LayoutWindow : public Window {
     for (const auto& control : controls_) control->Reset();
     SetCaption(layout_.caption);
     Unloaded();
+  }
+
+  void AddControl(std::unique_ptr<BackendControl> control) {
+    const std::string& name = control->Layout().name;
+    if (!byName_.emplace(name, control.get()).second) {
+      throw std::logic_error("layout " + layout_.name + " holds " + name + " twice");
+    }
+    controls_.push_back(std::move(control));
+  }
+
+  Surface& SurfaceFor(const std::string& parentName, Surface& windowSurface) {
+    if (parentName.empty()) return windowSurface;
+    auto* frame = dynamic_cast<Frame*>(ControlNamed(parentName));
+    if (frame == nullptr) {
+      throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
+                             " before its children");
+    }
+    return frame->Surface();
   }
 
   template <class Contract>

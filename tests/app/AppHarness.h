@@ -92,11 +92,6 @@ class DownloadTest : public AppTest {
  protected:
   HeadlessWindow& Win() { return backend.WindowNamed("DownForm"); }
   std::string Text(const char* control) { return Narrow(Win().Control(control).caption); }
-  std::vector<std::string> History(const char* control) {
-    std::vector<std::string> texts;
-    for (const std::u16string& text : Win().Control(control).history) texts.push_back(Narrow(text));
-    return texts;
-  }
   bool Shown(const char* button) { return Win().Control(button).visible; }
   // Chunks counted in this opening: one progress update each.
   std::size_t Chunks() { return Win().Control("ProBarDownload").values.size(); }
@@ -122,12 +117,13 @@ class DownloadTest : public AppTest {
     EXPECT_TRUE(inspected);
   }
 
-  void ExpectStopped() {
-    EXPECT_EQ(Text("lblDownStat"), "<1144>");
-    EXPECT_EQ(Win().Control("lblDownStat").foreColor, 0xFF0000u);  // red
-    EXPECT_TRUE(Shown("btnClose") && Shown("btnCancel"));
-    EXPECT_FALSE(Shown("btnStopDownload") || Shown("btnRunFile"));
-    EXPECT_TRUE(Form().DownStopped);
+  // How the window shows a download that has ended complete (the blue status, Close and Run
+  // File) or stopped (the red status, Close and Cancel).
+  void ExpectEnded(bool complete) {
+    EXPECT_EQ(Text("lblDownStat"), complete ? "<1149>" : "<1144>");
+    EXPECT_EQ(Win().Control("lblDownStat").foreColor, complete ? 0x0000FFu : 0xFF0000u);
+    EXPECT_TRUE(Shown("btnClose") && Shown(complete ? "btnRunFile" : "btnCancel"));
+    EXPECT_FALSE(Shown("btnStopDownload") || Shown(complete ? "btnCancel" : "btnRunFile"));
   }
 
   DownForm& Form() { return Globals().DownloadWindow(); }

@@ -73,7 +73,7 @@ TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {
   EXPECT_TRUE(DownloadOffered());
   w->SetTopmost(false);
   backend.Advance(1799);
-  EXPECT_FALSE(w->topmost);
+  EXPECT_FALSE(w->topmostCalls.back());
   backend.Advance(1 + 4000);
   EXPECT_EQ(w->Control("DoJobTimer").ticks, 1);
   EXPECT_EQ(w->topmostCalls, (std::vector<bool>{true, false, true, false, true, true, true}));
@@ -81,7 +81,7 @@ TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {
   bool inspected = false;
   backend.At(backend.Now() + 1000, [&] {
     HeadlessWindow& down = backend.WindowNamed("DownForm");
-    EXPECT_TRUE(backend.modalWindow == &down && !w->topmost);
+    EXPECT_TRUE(backend.modalWindow == &down && !w->topmostCalls.back());
     // No download runs (the Save dialog was dismissed): Cancel only stops, a second closes.
     EXPECT_TRUE(down.Click("btnCancel") && down.visible);
     EXPECT_TRUE(down.Click("btnCancel") && !down.visible);

@@ -20,11 +20,7 @@ start_display
 start_demo --installer-size "$SIZE" --rate $((320 << 10)) --installer-path .profile
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
-update=$(wait_window "Update Manager")
-expect_offer "$update" 20 "$SHOTS/update-window.png"
-
-click_at "$update" $DOWNLOAD_AT
-down=$(wait_window "Download Manager [0-9]")
+open_download 20 "$SHOTS/update-window.png"
 send "$(wait_window Save)" key Return            # the name offered
 send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
 dialog=$(wait_window Save)

@@ -131,6 +131,15 @@ expect_offer() {
   if area_flat "$picture" $NEWS_BOX; then fail "no news after the check"; fi
 }
 
+# The update window after a check that offers the release within $1 s (its settled picture in
+# $2), then the download window that its Download button opens: sets $update and $down.
+open_download() {
+  update=$(wait_window "Update Manager")
+  expect_offer "$update" "$1" "$2"
+  click_at "$update" $DOWNLOAD_AT
+  down=$(wait_window "Download Manager [0-9]")
+}
+
 # The update window $1 in the no-connection display, kept in picture $2: the error line and
 # three lines of explanation in the news box, and no Download button.
 expect_no_connection() {

@@ -7,10 +7,6 @@ source "$(dirname "$0")/lib.sh"
 start_display
 start_demo "${STALLED_AFTER_5_KB[@]}"
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
-update=$(wait_window "Update Manager")
-expect_offer "$update" 20 "$WORK/offer.png"
-click_at "$update" $DOWNLOAD_AT
-down=$(wait_window "Download Manager [0-9]")
-dialog=$(wait_window Save)
-send "$dialog" key Return # the name offered on the desktop
+open_download 20 "$WORK/offer.png"
+send "$(wait_window Save)" key Return # the name offered on the desktop
 expect_counted_bytes_kept_at_session_end "$down" "$HOME/Desktop/VantrelSetup.exe" kill -TERM "$UPDATER"

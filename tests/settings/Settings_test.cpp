@@ -210,59 +210,53 @@ TEST_F(SettingsTest, LanguageFiles) {
   EXPECT_THROW(table.Set(-1, u"x"), Failure);
 }
 
-TEST_F(SettingsTest, LanguageSettingNamesTheFileElseEnglish) {
-  Write(root / "Lang/English.lng", Header() + "0001 English\r\n");
-  Write(root / "Lang/Deutsch.lng", Header() + "0001 Deutsch\r\n");
-  Write(Database(), std::string(8192, '\x5a'));  // a store that cannot be read
+// The setting names a file in Lang, in any letter case as on a case-blind file system (an exact
+// match first); none, "Error" or a store that cannot be read mean English. A setting that leads
+// out of Lang is a missing file, even where it names a good one: the same message as for
+// None.lng, which is missing indeed, and no entry read.
+TEST_F(SettingsTest, LanguageSettingNamesAFileInLangElseEnglish) {
+  for (const char* file :
+       {"Lang/English.lng", "Lang/Deutsch.lng", "Lang/deutsch.lng", "English.lng",
+        "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+    Write(root / file, Header() + "0001 " + file + "\r\n");  // entry 1 names its file
+  }
+  Write(Database(), std::string(8192, '\x5a'));
   EXPECT_EQ(LoadLanguage(), u"English.lng");
   fs::remove(Database());
   EXPECT_EQ(LoadLanguage(), u"English.lng");  // no setting at all
-  Write(root / "Lang/deutsch.lng", Header() + "0001 deutsch\r\n");
-  // A name in another letter case finds its file, as on a case-blind file system; an exact
-  // match comes first.
-  const std::pair<std::u16string, std::u16string> cases[] = {{u"", u"English"},
-                                                             {u"Error", u"English"},
-                                                             {u"eRrOr", u"English"},
-                                                             {u"ENGLISH.LNG", u"English"},
-                                                             {u"deutsch.lng", u"deutsch"},
-                                                             {u"Deutsch.lng", u"Deutsch"}};
-  for (const auto& [setting, language] : cases) {
-    ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
+  const std::u16string outside = FromUtf8((root / "English.lng").string());
+  const std::tuple<std::u16string, std::u16string, const char*> cases[] = {
+      // The setting, the file name that the language engine keeps, the file read ("": none).
+      {u"None.lng", u"None.lng", ""},
+      {u"../English.lng", u"../English.lng", ""},
+      {u"..\\English.lng", u"..\\English.lng", ""},
+      {u"..", u"..", ""},
+      {u"sub/English.lng", u"sub/English.lng", ""},
+      {u"C:English.lng", u"C:English.lng", ""},
+      {outside, outside, ""},
+      {u"", u"English.lng", "Lang/English.lng"},
+      {u"eRrOr", u"English.lng", "Lang/English.lng"},
+      {u"ENGLISH.LNG", u"ENGLISH.LNG", "Lang/English.lng"},
+      {u"deutsch.lng", u"deutsch.lng", "Lang/deutsch.lng"},
+      {u"Deutsch.lng", u"Deutsch.lng", "Lang/Deutsch.lng"}};
+  ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
+  for (const auto& [setting, fileName, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));
-    EXPECT_EQ(LoadLanguage(), setting.size() > 5 ? setting : language + u".lng") << ToUtf8(setting);
-    EXPECT_EQ(table[1], language);
+    ui.messages.clear();
+    EXPECT_EQ(LoadLanguage(), fileName);
+    EXPECT_EQ(ToUtf8(table[1]), read) << ToUtf8(setting);
+    ASSERT_EQ(ui.messages.size(), *read ? 0u : 1u) << ToUtf8(setting);
+    if (!*read) {  // no file, so no entry 439 either: a text of the program's own
+      EXPECT_EQ(ui.messages[0].prompt, u"The language file could not be loaded.");
+    }
   }
-  EXPECT_TRUE(ui.messages.empty());
+  // The file set last is there but not a language file: its own entry 439 says so.
   Write(root / "Lang/Deutsch.lng", "0000 wrong header\r\n0439 Bad language file\r\n");
   LoadLanguage();
-  fs::remove_all(root / "Lang");
-  LoadLanguage();  // no file at all, so no entry 439 either: a text of the program's own
-  ASSERT_EQ(ui.messages.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].prompt, u"Bad language file");
   EXPECT_EQ(ui.messages[0].style, kMsgCritical);
   EXPECT_EQ(ui.messages[0].title, kAppTitle);
-  EXPECT_FALSE(ui.messages[1].prompt.empty());
-}
-
-// A setting that leads out of the Lang folder is a missing file, even where it names a good
-// one: the same message as for None.lng, which is missing indeed, and no entry read.
-TEST_F(SettingsTest, LanguageSettingNeverLeavesTheLangFolder) {
-  for (const char* name :
-       {"English.lng", "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
-    Write(root / name, Header() + "0001 Read\r\n");
-  }
-  const std::u16string outside = FromUtf8((root / "English.lng").string());
-  const std::u16string cases[] = {u"None.lng", u"../English.lng",  u"..\\English.lng",
-                                  u"..",       u"sub/English.lng", u"C:English.lng",
-                                  outside};
-  ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
-  for (const std::u16string& setting : cases) {
-    ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));
-    EXPECT_EQ(LoadLanguage(), setting);
-    EXPECT_EQ(table[1], u"") << ToUtf8(setting);
-  }
-  ASSERT_EQ(ui.messages.size(), std::size(cases));
-  for (const auto& message : ui.messages) EXPECT_EQ(message.prompt, ui.messages[0].prompt);
 }
 
 }  // namespace

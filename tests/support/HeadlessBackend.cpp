@@ -3,11 +3,13 @@
 namespace larkspan::test {
 
 HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, const WindowLayout& windowLayout)
-    : layout(windowLayout), caption(windowLayout.caption), backend_(backend) {
-  for (const ControlLayout& c : layout.controls) {
-    controls_.emplace(c.name, std::make_unique<HeadlessControl>(backend.now_, c));
-  }
+    : LayoutWindow(windowLayout), caption(windowLayout.caption), backend_(backend) {
+  BuildControls(surface_);
   backend_.windows_.push_back(this);
+}
+
+std::unique_ptr<HeadlessControl> HeadlessWindow::New(const ControlLayout& c) {
+  return std::make_unique<HeadlessControl>(backend_.now_, c);
 }
 
 HeadlessWindow::~HeadlessWindow() {
@@ -52,9 +54,9 @@ std::unique_ptr<SaveDialog> HeadlessBackend::NewSaveDialog() {
 std::vector<HeadlessControl*> HeadlessBackend::ActiveTimers() {
   std::vector<HeadlessControl*> timers;
   for (HeadlessWindow* w : windows_) {
-    for (auto& [name, c] : w->controls_) {
+    for (auto& c : w->controls_) {
       const bool timer = c->layout.kind == ControlKind::kTimer;
-      if (w->loaded && timer && c->enabled && c->interval > 0) timers.push_back(c.get());
+      if (w->Loaded() && timer && c->enabled && c->interval > 0) timers.push_back(c.get());
     }
   }
   return timers;

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <list>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -19,6 +18,7 @@
 #include "os/CodePage.h"
 #include "ui/Controls.h"
 #include "ui/Layout.h"
+#include "ui/LayoutWindow.h"
 #include "ui/Ui.h"
 
 namespace larkspan::test {
@@ -32,6 +32,9 @@ inline std::string Narrow(const std::u16string& text) {
 }
 
 class HeadlessBackend;
+
+// The windows' own surfaces and frames have nothing to record.
+struct NoSurface {};
 
 // Any control: what the window last set, and the captions (a text box's texts) and bar values
 // set since the window loaded.
@@ -61,21 +64,21 @@ class HeadlessControl final : public Label,
   }
   bool Enabled() const override { return enabled; }
   std::u16string Tag() const override { return layout.tag; }
-  void SetMax(int value) override { maximum = value; }
-  void SetValue(int newValue) override {
-    value = newValue;
-    values.push_back(newValue);
-  }
+  void SetMax(int) override {}
+  void SetValue(int value) override { values.push_back(value); }
   void SetInterval(int milliseconds) override { interval = milliseconds; }
 
+  const ControlLayout& Layout() const { return layout; }
+  NoSurface& Surface() { return surface_; }  // as a frame
+  void OnWindowLoaded() {
+    if (layout.kind == ControlKind::kTimer && layout.enabled) SetEnabled(true);
+  }
   void Reset() {
     caption = layout.caption;
     history.clear();
     foreColor = layout.foreColor.value_or(0);
     visible = layout.visible;
     enabled = layout.enabled && layout.kind != ControlKind::kTimer;  // timers start at load
-    maximum = layout.maximum;
-    value = 0;
     values.clear();
     interval = layout.interval;
     ticks = 0;
@@ -94,7 +97,7 @@ class HeadlessControl final : public Label,
   std::vector<std::u16string> history;
   Rgb foreColor = 0;
   bool visible = true, enabled = true;
-  int maximum = 100, value = 0, interval = 0;
+  int interval = 0;
   std::vector<int> values;
   std::int64_t nextDue = 0;  // timers: the next tick, whether its handler runs, ticks so far
   bool ticking = false;
@@ -102,77 +105,50 @@ class HeadlessControl final : public Label,
 
  private:
   const std::int64_t& clock_;
+  NoSurface surface_;
 };
 
-class HeadlessWindow final : public Window {
+// The close, load and reset of a window are LayoutWindow's, as in the real back ends.
+class HeadlessWindow final : public LayoutWindow<HeadlessControl, NoSurface, HeadlessControl> {
  public:
   HeadlessWindow(HeadlessBackend& backend, const WindowLayout& windowLayout);
   ~HeadlessWindow() override;
 
   void SetCaption(const std::u16string& text) override { caption = text; }
-  void Show() override {
-    Load();
-    visible = true;
-  }
   void ShowModal() override;
-  bool Close() override {
-    bool cancel = false;
-    if (onQueryUnload) onQueryUnload(cancel);
-    if (!cancel && onUnload) onUnload(cancel);
-    if (cancel) return false;
-    visible = loaded = false;
-    caption = layout.caption;
-    for (auto& [name, control] : controls_) control->Reset();
-    return true;
-  }
-  void SetTopmost(bool onTop) override {
-    topmost = onTop;
-    topmostCalls.push_back(onTop);
-  }
-  Label& GetLabel(std::string_view name) override { return Find(name, ControlKind::kLabel); }
-  TextBox& GetTextBox(std::string_view name) override { return Find(name, ControlKind::kTextBox); }
-  Button& GetButton(std::string_view name) override { return Find(name, ControlKind::kButton); }
-  Image& GetImage(std::string_view name) override { return Find(name, ControlKind::kImage); }
-  ProgressBar& GetProgressBar(std::string_view name) override {
-    return Find(name, ControlKind::kProgressBar);
-  }
-  Timer& GetTimer(std::string_view name) override { return Find(name, ControlKind::kTimer); }
+  void SetTopmost(bool onTop) override { topmostCalls.push_back(onTop); }
 
   HeadlessControl& Control(std::string_view name) {
-    auto found = controls_.find(name);
-    if (found == controls_.end()) {
-      throw std::logic_error("no control named " + std::string(name) + " in " + layout.name);
-    }
-    return *found->second;
+    if (HeadlessControl* control = ControlNamed(name)) return *control;
+    throw std::logic_error("no control named " + std::string(name) + " in " + layout.name);
   }
   // A user's click on a button or an image; false when it could not reach its handler
   // (hidden, disabled, the window not shown, or another window is modal).
   bool Click(std::string_view name);
-  bool CloseBox() { return Close(); }
 
-  const WindowLayout& layout;
+  const WindowLayout& layout = layout_;
   std::u16string caption;
-  bool loaded = false, visible = false, topmost = false;
+  bool visible = false;
   std::vector<bool> topmostCalls;  // every SetTopmost argument, in order
 
  private:
   friend class HeadlessBackend;
-  HeadlessControl& Find(std::string_view name, ControlKind kind) {
-    HeadlessControl& control = Control(name);
-    if (control.layout.kind != kind) throw std::logic_error(std::string(name) + ": another kind");
-    return control;
-  }
-  void Load() {
-    if (loaded) return;
-    loaded = true;
-    for (auto& [name, c] : controls_) {
-      if (c->layout.kind == ControlKind::kTimer && c->layout.enabled) c->SetEnabled(true);
-    }
-    if (onLoad) onLoad();
-  }
+  using Made = std::unique_ptr<HeadlessControl>;
+  Made New(const ControlLayout& c);
+  Made NewLabel(const ControlLayout& c, NoSurface&) override { return New(c); }
+  Made NewTextBox(const ControlLayout& c, NoSurface&) override { return New(c); }
+  Made NewButton(const ControlLayout& c, NoSurface&) override { return New(c); }
+  Made NewImage(const ControlLayout& c, NoSurface&) override { return New(c); }
+  Made NewProgressBar(const ControlLayout& c, NoSurface&) override { return New(c); }
+  Made NewTimer(const ControlLayout& c) override { return New(c); }
+  Made NewFrame(const ControlLayout& c, NoSurface&) override { return New(c); }
+  void DrawShape(const ControlLayout&, NoSurface&) override {}
+  void CentreOnScreen() override {}
+  void ShowActive() override { visible = true; }
+  void Hide() override { visible = false; }
 
   HeadlessBackend& backend_;
-  std::map<std::string, std::unique_ptr<HeadlessControl>, std::less<>> controls_;
+  NoSurface surface_;
 };
 
 struct MessageRecord {
@@ -191,10 +167,9 @@ class HeadlessBackend final : public Ui {
   ~HeadlessBackend() override { UseUi(previousUi_); }
 
   std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
-    if (!editLayout) return std::make_unique<HeadlessWindow>(*this, layout);
-    editedLayouts_.push_back(layout);
-    editLayout(editedLayouts_.back());
-    return std::make_unique<HeadlessWindow>(*this, editedLayouts_.back());
+    WindowLayout table = layout;  // the window keeps a copy
+    if (editLayout) editLayout(table);
+    return std::make_unique<HeadlessWindow>(*this, table);
   }
   std::function<void(WindowLayout&)> editLayout;  // changes every window's table before use
   std::unique_ptr<SaveDialog> NewSaveDialog() override;
@@ -246,7 +221,6 @@ class HeadlessBackend final : public Ui {
   std::int64_t now_ = 0;
   std::multimap<std::int64_t, std::function<void()>> scheduled_;
   std::vector<HeadlessWindow*> windows_;
-  std::list<WindowLayout> editedLayouts_;
   Ui* previousUi_;
 };
 

@@ -27,21 +27,15 @@ namespace {
 #ifdef _WIN32
 using Socket = SOCKET;
 constexpr int kSendFlags = 0;
-void CloseSocket(Socket s) {
-  closesocket(s);
-}
-struct Winsock {
-  Winsock() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  }
-} winsock;
+const auto CloseSocket = closesocket;
+const int winsock = [] {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data);
+}();
 #else
 using Socket = int;
 constexpr int kSendFlags = MSG_NOSIGNAL;
-void CloseSocket(Socket s) {
-  close(s);
-}
+const auto CloseSocket = close;
 #endif
 
 Socket Listener(int& port, int backlog) {
@@ -72,12 +66,6 @@ std::string PathOf(const std::string& target) {
   return target.substr(0, target.find('?'));
 }
 
-struct Connection {
-  Socket socket;
-  bool open = true;  // guarded by the state's mutex
-  std::thread thread;
-};
-
 }  // namespace
 
 struct HttpFixture::State {
@@ -88,7 +76,7 @@ struct HttpFixture::State {
   bool stopping = false;
   std::map<std::string, Reply> replies;
   std::vector<Request> requests;
-  std::vector<std::unique_ptr<Connection>> connections;
+  std::vector<std::thread> connections;  // one thread each
   std::thread acceptor;
 
   bool Stopping() {
@@ -102,10 +90,7 @@ struct HttpFixture::State {
       std::lock_guard lock(mutex);
       if (stopping) return;
       if (!waiting) continue;
-      connections.push_back(std::make_unique<Connection>());
-      Connection* c = connections.back().get();
-      c->socket = accept(listener, nullptr, nullptr);
-      c->thread = std::thread([this, c] { Handle(*c); });
+      connections.emplace_back([this, s = accept(listener, nullptr, nullptr)] { Handle(s); });
     }
   }
 
@@ -113,7 +98,6 @@ struct HttpFixture::State {
   // false once the fixture stops or the peer has gone.
   bool Send(Socket s, const char* data, std::size_t size, int bytesPerSecond) {
     const std::size_t slice = bytesPerSecond > 0 ? std::max(1, bytesPerSecond / 20) : size;
-    auto due = std::chrono::steady_clock::now();
     while (size > 0) {
       const std::size_t n = std::min(slice, size);
       for (std::size_t sent = 0; sent < n;) {
@@ -124,9 +108,9 @@ struct HttpFixture::State {
       data += n;
       size -= n;
       if (bytesPerSecond > 0 && size > 0) {
-        due += std::chrono::milliseconds(1000 * slice / static_cast<std::size_t>(bytesPerSecond));
+        const auto pause = std::chrono::milliseconds(1000) * slice / bytesPerSecond;
         std::unique_lock lock(mutex);
-        if (stopped.wait_until(lock, due, [this] { return stopping; })) return false;
+        if (stopped.wait_for(lock, pause, [this] { return stopping; })) return false;
       }
     }
     return true;
@@ -154,8 +138,7 @@ struct HttpFixture::State {
     return found == replies.end() ? Reply::Text("not found", 404) : found->second;
   }
 
-  void Handle(Connection& connection) {
-    const Socket s = connection.socket;
+  void Handle(Socket s) {
     const Reply reply = Receive(s);
     bool sent = Send(s, reply.head.data(), reply.head.size(), 0);
     for (std::size_t round = 0, left = reply.bodyBytes; sent && round < reply.repeat && left > 0;
@@ -174,9 +157,7 @@ struct HttpFixture::State {
       linger hard{1, 0};
       setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
     }
-    std::lock_guard lock(mutex);
     CloseSocket(s);
-    connection.open = false;
   }
 };
 
@@ -221,7 +202,7 @@ HttpFixture::~HttpFixture() {
   state_->acceptor.join();
   CloseSocket(state_->listener);
   // The accept loop has ended, so the list is stable now.
-  for (auto& connection : state_->connections) connection->thread.join();
+  for (std::thread& connection : state_->connections) connection.join();
 }
 
 int HttpFixture::RefusedPort() {
@@ -253,12 +234,6 @@ std::size_t HttpFixture::RequestCount(const std::string& path) const {
   std::lock_guard lock(state_->mutex);
   return std::count_if(state_->requests.begin(), state_->requests.end(),
                        [&](const Request& r) { return PathOf(r.target) == path; });
-}
-
-std::size_t HttpFixture::OpenConnections() const {
-  std::lock_guard lock(state_->mutex);
-  return std::count_if(state_->connections.begin(), state_->connections.end(),
-                       [](const auto& c) { return c->open; });
 }
 
 }  // namespace larkspan::test

@@ -45,7 +45,6 @@ class HttpFixture {
   int Port() const;
   std::vector<Request> Requests() const;
   std::size_t RequestCount(const std::string& path) const;
-  std::size_t OpenConnections() const;
   // A port on 127.0.0.1 where nothing listens: connecting is refused.
   static int RefusedPort();
 

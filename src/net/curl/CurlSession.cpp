@@ -24,9 +24,9 @@ struct CurlUrl {
   }
 };
 
-// Blanks in the path and query are sent encoded, as the platform's own transfer control sends
-// them ("http://host/My Setup.exe"); libcurl would refuse the address. A blank in the host
-// name stays and is refused.
+// Addresses in the update information may carry blanks as they stand ("http://host/My
+// Setup.exe"): in the path and query they go out encoded, as the Windows build sends them;
+// libcurl would refuse the address. A blank in the host name stays and is refused.
 std::string EncodeBlanks(std::string_view address) {
   const std::size_t authority = address.find("://");
   const std::size_t path =

@@ -27,8 +27,8 @@ QStringList AssetFolders() {
   return folders;
 }
 
-// Two images of the same size, as an icon file of the original platform holds them: the one
-// in 256 colours for a screen of 8 bits or fewer, the full-colour one for every other.
+// Two images of the same size, as a Windows icon file holds them: the one in 256 colours for a
+// screen of 8 bits or fewer, the full-colour one for every other.
 class DepthIconEngine final : public QIconEngine {
  public:
   DepthIconEngine(QPixmap full, QPixmap indexed)

@@ -6,7 +6,6 @@
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
-#include <stdexcept>
 
 #include "os/Timing.h"
 #include "ui/qt/QtAssets.h"
@@ -42,7 +41,7 @@ QtWindow::QtWindow(const WindowLayout& layout)
   widget_->setWindowTitle(ToQString(layout.caption));
   const QIcon icon = WindowIcon(layout.icon);
   if (!icon.isNull()) widget_->setWindowIcon(icon);
-  BuildControls();
+  BuildControls(*widget_);
   SetTabOrder();
   widget_->onCloseRequest = [this] { Close(); };
   widget_->onHidden = [this] {
@@ -64,48 +63,41 @@ QtWindow::~QtWindow() {
   DestroyControls();
 }
 
-void QtWindow::BuildControls() {
-  for (const ControlLayout& control : layout_.controls) {
-    QtSurface& surface = SurfaceFor(control.parent);
-    const QtPlace place{&surface, widget_->font(), &pacer_};
-    switch (control.kind) {
-      case ControlKind::kLabel:
-        AddControl(std::make_unique<QtLabel>(control, place));
-        break;
-      case ControlKind::kTextBox:
-        AddControl(std::make_unique<QtTextBox>(control, place));
-        break;
-      case ControlKind::kButton:
-        AddControl(std::make_unique<QtButton>(control, place));
-        break;
-      case ControlKind::kImage:
-        AddControl(std::make_unique<QtImage>(control, place));
-        break;
-      case ControlKind::kProgressBar:
-        AddControl(std::make_unique<QtProgressBar>(control, place));
-        break;
-      case ControlKind::kTimer:
-        AddControl(std::make_unique<QtTimer>(control));
-        break;
-      case ControlKind::kFrame:
-        AddControl(std::make_unique<QtFrame>(control, place));
-        break;
-      case ControlKind::kShape:
-        surface.AddOutline(PlaceOf(control), ToQColor(control.borderColor.value_or(0x000000)));
-        break;
-    }
-  }
+// A control on `surface`, with the window's default font and frame pacer.
+QtPlace QtWindow::PlaceOn(QtSurface& surface) {
+  return {&surface, widget_->font(), &pacer_};
 }
 
-// A child names a frame that the table holds before it.
-QtSurface& QtWindow::SurfaceFor(const std::string& parentName) {
-  if (parentName.empty()) return *widget_;
-  auto* frame = dynamic_cast<QtFrame*>(ControlNamed(parentName));
-  if (frame == nullptr) {
-    throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
-                           " before its children");
-  }
-  return frame->Surface();
+std::unique_ptr<QtControl> QtWindow::NewLabel(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtLabel>(c, PlaceOn(on));
+}
+
+std::unique_ptr<QtControl> QtWindow::NewTextBox(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtTextBox>(c, PlaceOn(on));
+}
+
+std::unique_ptr<QtControl> QtWindow::NewButton(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtButton>(c, PlaceOn(on));
+}
+
+std::unique_ptr<QtControl> QtWindow::NewImage(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtImage>(c, PlaceOn(on));
+}
+
+std::unique_ptr<QtControl> QtWindow::NewProgressBar(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtProgressBar>(c, PlaceOn(on));
+}
+
+std::unique_ptr<QtControl> QtWindow::NewTimer(const ControlLayout& c) {
+  return std::make_unique<QtTimer>(c);
+}
+
+std::unique_ptr<QtFrame> QtWindow::NewFrame(const ControlLayout& c, QtSurface& on) {
+  return std::make_unique<QtFrame>(c, PlaceOn(on));
+}
+
+void QtWindow::DrawShape(const ControlLayout& c, QtSurface& on) {
+  on.AddOutline(PlaceOf(c), ToQColor(c.borderColor.value_or(0x000000)));
 }
 
 // Only the tab stops take the focus by Tab, in the order of their tab indexes.

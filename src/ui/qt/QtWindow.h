@@ -11,6 +11,7 @@ class QWidget;
 
 namespace larkspan {
 
+class QtFrame;
 class QtSurface;
 class QtWindowWidget;
 
@@ -18,7 +19,7 @@ class QtWindowWidget;
 // long as this object: a close hides the widget and resets the controls but destroys
 // nothing, so a close that arrives while the window's own code runs deeper in the stack
 // (inside an event pump) pulls nothing from under it.
-class QtWindow final : public LayoutWindow<QtControl> {
+class QtWindow final : public LayoutWindow<QtControl, QtSurface, QtFrame> {
  public:
   explicit QtWindow(const WindowLayout& layout);
   ~QtWindow() override;
@@ -32,8 +33,15 @@ class QtWindow final : public LayoutWindow<QtControl> {
   QWidget& Widget();
 
  private:
-  void BuildControls();
-  QtSurface& SurfaceFor(const std::string& parentName);
+  std::unique_ptr<QtControl> NewLabel(const ControlLayout& c, QtSurface& on) override;
+  std::unique_ptr<QtControl> NewTextBox(const ControlLayout& c, QtSurface& on) override;
+  std::unique_ptr<QtControl> NewButton(const ControlLayout& c, QtSurface& on) override;
+  std::unique_ptr<QtControl> NewImage(const ControlLayout& c, QtSurface& on) override;
+  std::unique_ptr<QtControl> NewProgressBar(const ControlLayout& c, QtSurface& on) override;
+  std::unique_ptr<QtControl> NewTimer(const ControlLayout& c) override;
+  std::unique_ptr<QtFrame> NewFrame(const ControlLayout& c, QtSurface& on) override;
+  void DrawShape(const ControlLayout& c, QtSurface& on) override;
+  QtPlace PlaceOn(QtSurface& surface);
   void SetTabOrder();
   void CentreOnScreen() override;
   void ShowActive() override;

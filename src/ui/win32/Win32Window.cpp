@@ -1,7 +1,6 @@
 #include "ui/win32/Win32Window.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "os/Timing.h"
 #include "os/win32/WideText.h"
@@ -15,12 +14,13 @@
 namespace larkspan {
 namespace {
 
+constexpr int kFirstButtonId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
+
 // A title bar with minimize and close buttons, and no maximize button or sizing border: the
 // controls never move, so the window keeps its size. Its children join the tab order.
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
-constexpr int kFirstButtonId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
 
 // The big icon from "<name>32.png" where the assets hold one, else from the small picture.
 std::string BigIconFile(const std::string& icon) {
@@ -32,7 +32,8 @@ std::string BigIconFile(const std::string& icon) {
 
 }  // namespace
 
-Win32Window::Win32Window(const WindowLayout& layout) : LayoutWindow(layout) {
+Win32Window::Win32Window(const WindowLayout& layout)
+    : LayoutWindow(layout), nextButtonId_(kFirstButtonId) {
   surface_ = std::make_unique<Win32Surface>(nullptr, scale_, layout.backColor, kWindowStyle,
                                             kWindowExStyle, RECT{0, 0, 0, 0});
   const HWND window = surface_->Handle();
@@ -48,7 +49,7 @@ Win32Window::Win32Window(const WindowLayout& layout) : LayoutWindow(layout) {
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   if (bigIcon_ != nullptr)
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  BuildControls();
+  BuildControls(*surface_);
   SetTabOrder();
   surface_->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return OnMessage(message, wParam, lParam, result);
@@ -64,50 +65,41 @@ Win32Window::~Win32Window() {
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
 }
 
-void Win32Window::BuildControls() {
-  int nextButtonId = kFirstButtonId;
-  UINT_PTR nextTimerId = 1;
-  for (const ControlLayout& control : layout_.controls) {
-    Win32Surface& surface = SurfaceFor(control.parent);
-    const Font& font = control.font ? *control.font : layout_.defaultFont;
-    switch (control.kind) {
-      case ControlKind::kLabel:
-        AddControl(std::make_unique<Win32Label>(control, surface, font));
-        break;
-      case ControlKind::kTextBox:
-        AddControl(std::make_unique<Win32TextBox>(control, surface, font));
-        break;
-      case ControlKind::kButton:
-        AddControl(std::make_unique<Win32Button>(control, surface, font, nextButtonId++));
-        break;
-      case ControlKind::kImage:
-        AddControl(std::make_unique<Win32Image>(control, surface));
-        break;
-      case ControlKind::kProgressBar:
-        AddControl(std::make_unique<Win32ProgressBar>(control, surface));
-        break;
-      case ControlKind::kTimer:
-        AddControl(std::make_unique<Win32Timer>(control, surface_->Handle(), nextTimerId++));
-        break;
-      case ControlKind::kFrame:
-        AddControl(std::make_unique<Win32Frame>(control, surface, scale_));
-        break;
-      case ControlKind::kShape:
-        surface.AddOutline(control);
-        break;
-    }
-  }
+const Font& Win32Window::FontOf(const ControlLayout& c) const {
+  return c.font ? *c.font : layout_.defaultFont;
 }
 
-// A child names a frame that the table holds before it.
-Win32Surface& Win32Window::SurfaceFor(const std::string& parentName) {
-  if (parentName.empty()) return *surface_;
-  auto* frame = dynamic_cast<Win32Frame*>(ControlNamed(parentName));
-  if (frame == nullptr) {
-    throw std::logic_error("layout " + layout_.name + ": no frame " + parentName +
-                           " before its children");
-  }
-  return frame->Surface();
+std::unique_ptr<Win32Control> Win32Window::NewLabel(const ControlLayout& c, Win32Surface& on) {
+  return std::make_unique<Win32Label>(c, on, FontOf(c));
+}
+
+std::unique_ptr<Win32Control> Win32Window::NewTextBox(const ControlLayout& c, Win32Surface& on) {
+  return std::make_unique<Win32TextBox>(c, on, FontOf(c));
+}
+
+std::unique_ptr<Win32Control> Win32Window::NewButton(const ControlLayout& c, Win32Surface& on) {
+  return std::make_unique<Win32Button>(c, on, FontOf(c), nextButtonId_++);
+}
+
+std::unique_ptr<Win32Control> Win32Window::NewImage(const ControlLayout& c, Win32Surface& on) {
+  return std::make_unique<Win32Image>(c, on);
+}
+
+std::unique_ptr<Win32Control> Win32Window::NewProgressBar(const ControlLayout& c,
+                                                          Win32Surface& on) {
+  return std::make_unique<Win32ProgressBar>(c, on);
+}
+
+std::unique_ptr<Win32Control> Win32Window::NewTimer(const ControlLayout& c) {
+  return std::make_unique<Win32Timer>(c, Handle(), nextTimerId_++);
+}
+
+std::unique_ptr<Win32Frame> Win32Window::NewFrame(const ControlLayout& c, Win32Surface& on) {
+  return std::make_unique<Win32Frame>(c, on, scale_);
+}
+
+void Win32Window::DrawShape(const ControlLayout& c, Win32Surface& on) {
+  on.AddOutline(c);
 }
 
 // Tab walks the child windows of each surface in their order from the top: they are put in

@@ -9,11 +9,13 @@
 
 namespace larkspan {
 
+class Win32Frame;
+
 // A top-level window of fixed size built from its layout table. The contract objects live as
 // long as this object: a close hides the window and resets the controls but destroys
 // nothing, so a close that arrives while the window's own code runs deeper in the stack
 // (inside an event pump) pulls nothing from under it.
-class Win32Window final : public LayoutWindow<Win32Control> {
+class Win32Window final : public LayoutWindow<Win32Control, Win32Surface, Win32Frame> {
  public:
   explicit Win32Window(const WindowLayout& layout);
   ~Win32Window() override;
@@ -25,8 +27,15 @@ class Win32Window final : public LayoutWindow<Win32Control> {
   HWND Handle() const { return surface_->Handle(); }
 
  private:
-  void BuildControls();
-  Win32Surface& SurfaceFor(const std::string& parentName);
+  std::unique_ptr<Win32Control> NewLabel(const ControlLayout& c, Win32Surface& on) override;
+  std::unique_ptr<Win32Control> NewTextBox(const ControlLayout& c, Win32Surface& on) override;
+  std::unique_ptr<Win32Control> NewButton(const ControlLayout& c, Win32Surface& on) override;
+  std::unique_ptr<Win32Control> NewImage(const ControlLayout& c, Win32Surface& on) override;
+  std::unique_ptr<Win32Control> NewProgressBar(const ControlLayout& c, Win32Surface& on) override;
+  std::unique_ptr<Win32Control> NewTimer(const ControlLayout& c) override;
+  std::unique_ptr<Win32Frame> NewFrame(const ControlLayout& c, Win32Surface& on) override;
+  void DrawShape(const ControlLayout& c, Win32Surface& on) override;
+  const Font& FontOf(const ControlLayout& c) const;
   void SetTabOrder();
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void Rescale(UINT dpi, const RECT* suggested);
@@ -43,6 +52,8 @@ class Win32Window final : public LayoutWindow<Win32Control> {
   std::u16string caption_;
   bool modal_ = false;
   std::vector<HWND> disabled_;  // by a modal showing, until it ends
+  int nextButtonId_;            // of the next button built
+  UINT_PTR nextTimerId_ = 1;
 };
 
 }  // namespace larkspan

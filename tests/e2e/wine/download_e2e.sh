@@ -18,11 +18,7 @@ start_demo --installer-file "${LARKSPAN_MARKER:?set by CTest}" \
   --installer-path 'files/..\..\VantrelSetup.exe'
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
-update=$(wait_window "Update Manager")
-expect_offer "$update" 30 "$SHOTS/windows-update-window.png"
-
-click_at "$update" $DOWNLOAD_AT
-down=$(wait_window "Download Manager [0-9]")
+open_download 30 "$SHOTS/windows-update-window.png"
 send "$(wait_window "Save")" key Return          # the name offered
 send "$(wait_window "Download Manager\$")" key n # the question: No
 dialog=$(wait_window "Save")

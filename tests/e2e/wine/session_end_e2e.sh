@@ -6,10 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_demo "${STALLED_AFTER_5_KB[@]}"
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
-update=$(wait_window "Update Manager")
-expect_offer "$update" 30 "$WORK/offer.png"
-click_at "$update" $DOWNLOAD_AT
-down=$(wait_window "Download Manager [0-9]")
+open_download 30 "$WORK/offer.png"
 dialog=$(wait_window "Save")
 send "$dialog" key End shift+Home BackSpace # the offered name goes
 send "$dialog" type --delay 20 "C:\\$WORK_C\\VantrelSetup.exe"

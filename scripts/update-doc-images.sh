@@ -3,7 +3,7 @@
 # PNGs: the Linux program's from build/ (or $1), larkspan.exe's under Wine from build-win/ (or
 # $2). Run after `ctest -L e2e` in both build folders.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 copy() {
   local shots=$1/e2e-shots name
   shift
