@@ -60,13 +60,13 @@ int main(int argc, char** argv) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame{0, 0, width, height};
   AdjustWindowRect(&frame, style, FALSE);
-  const HWND window = CreateWindowExW(0, L"BareWindow", L"Bare window", style, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, frame.right - frame.left,
-                                      frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  const HWND window = CreateWindowExW(
+      0, L"BareWindow", L"Bare window", style, CW_USEDEFAULT, CW_USEDEFAULT,
+      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (withText) {
-    const HWND label = CreateWindowExW(0, L"STATIC", L"Checking for updates ...",
-                                       WS_CHILD | WS_VISIBLE, 20, 20, 300, 20, window, nullptr,
-                                       instance, nullptr);
+    const HWND label =
+        CreateWindowExW(0, L"STATIC", L"Checking for updates ...", WS_CHILD | WS_VISIBLE, 20, 20,
+                        300, 20, window, nullptr, instance, nullptr);
     const HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                    DEFAULT_PITCH, L"Arial");

@@ -1,9 +1,9 @@
 #include "app/AppGlobals.h"
 
 #include "Deployment.h"
+#include "app/CheckUpdatesForm.h"
 #include "app/DownForm.h"
 #include "os/CodePage.h"
-#include "app/CheckUpdatesForm.h"
 
 namespace larkspan {
 namespace {

@@ -73,7 +73,8 @@ WindowLayout Build() {
   download.visible = false;
   w.controls.push_back(download);
 
-  ControlLayout news = PlaceControl(checkupdates::NewsT, ControlKind::kTextBox, 240, 1080, 6495, 2535);
+  ControlLayout news =
+      PlaceControl(checkupdates::NewsT, ControlKind::kTextBox, 240, 1080, 6495, 2535);
   news.multiLine = true;
   news.verticalScrollBar = true;
   news.locked = true;
@@ -109,10 +110,12 @@ WindowLayout Build() {
   desc.wordWrap = true;
   w.controls.push_back(desc);
 
-  w.controls.push_back(PromotionLink(checkupdates::imgReadMore, 2880, 1320, 1935, 765, "read_more.png",
-                                     deployment::kPromoPageUrl, u"Ostrafel - Read More"));
-  w.controls.push_back(PromotionLink(checkupdates::imgDownload, 4800, 1320, 1740, 765, "download_button.png",
-                                     deployment::kPromoInstallerUrl, u"Ostrafel - Download"));
+  w.controls.push_back(PromotionLink(checkupdates::imgReadMore, 2880, 1320, 1935, 765,
+                                     "read_more.png", deployment::kPromoPageUrl,
+                                     u"Ostrafel - Read More"));
+  w.controls.push_back(PromotionLink(checkupdates::imgDownload, 4800, 1320, 1740, 765,
+                                     "download_button.png", deployment::kPromoInstallerUrl,
+                                     u"Ostrafel - Download"));
 
   w.controls.push_back(PictureButton(checkupdates::btnCancel, 120, 6840, 6735, 495, u"Cancel",
                                      "cancel_cross.png", 7, kBoldButtonFont));

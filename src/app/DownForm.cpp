@@ -134,9 +134,9 @@ void DownForm::btnClose_Click() {
 void DownForm::Form_Unload(bool& cancel) {
   if (DownCompleted) return;
   if (!DownStopped) {
-    const MsgBoxResult answer = MsgBox(
-        Lang(lang::kCloseQuestion) + u"\r\n" + Lang(lang::kCloseQuestion2), kMsgYesNo,
-        Globals().DownloaderTitle);
+    const MsgBoxResult answer =
+        MsgBox(Lang(lang::kCloseQuestion) + u"\r\n" + Lang(lang::kCloseQuestion2), kMsgYesNo,
+               Globals().DownloaderTitle);
     if (answer != MsgBoxResult::kYes) {
       cancel = true;
       return;

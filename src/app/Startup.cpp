@@ -55,7 +55,8 @@ void Main(const std::u16string& argumentText, Ui& ui) {
 
 void ReportInternalError(const char* what) {
   RunProgramEndHooks();  // the download's file keeps what it took, whatever comes next
-  const std::u16string message = u"Larkspan stopped because of an internal error:\r\n" + FromUtf8(what);
+  const std::u16string message =
+      u"Larkspan stopped because of an internal error:\r\n" + FromUtf8(what);
   std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   MsgBox(message, kMsgCritical);
 }

@@ -44,7 +44,9 @@ MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16strin
   return current->MsgBox(prompt, style, title.empty() ? std::u16string(kAppTitle) : title);
 }
 
-void DoEvents() { current->DoEvents(); }
+void DoEvents() {
+  current->DoEvents();
+}
 
 void EndProgram() {
   RunProgramEndHooks();  // the end runs no destructors
@@ -52,7 +54,9 @@ void EndProgram() {
   std::abort();  // a runtime's EndProgram never returns
 }
 
-void AtProgramEnd(ProgramEndHook hook) { Hooks().push_back(hook); }
+void AtProgramEnd(ProgramEndHook hook) {
+  Hooks().push_back(hook);
+}
 
 void RunProgramEndHooks() noexcept {
   for (ProgramEndHook hook : Hooks()) hook();

@@ -42,8 +42,7 @@ std::u16string SignedNumberText(std::int32_t code) {
 
 }  // namespace
 
-AdvancedRegistryCM::AdvancedRegistryCM()
-    : ownStore_(OpenUserRegistry()), store_(*ownStore_) {}
+AdvancedRegistryCM::AdvancedRegistryCM() : ownStore_(OpenUserRegistry()), store_(*ownStore_) {}
 
 AdvancedRegistryCM::AdvancedRegistryCM(RegistryStore& store) : store_(store) {}
 

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "os/CodePage.h"
-#include "os/Paths.h"
 #include "base/Failure.h"
 #include "base/Runtime.h"
+#include "os/CodePage.h"
+#include "os/Paths.h"
 #include "settings/AdvancedRegistryCM.h"
 #include "text/AsciiText.h"
 #include "text/NumberText.h"
@@ -55,7 +55,6 @@ void ReadEntry(const std::u16string& line, std::u16string& header, LangTable& la
     langText.Set(*number, std::move(text));
   }
 }
-
 
 // The file of that name in `folder`. Names are compared without regard to the case of their
 // letters when no file has the exact name, as on the case-blind file system of the product's

@@ -21,8 +21,12 @@ std::basic_string<Char> AsciiLower(std::basic_string_view<Char> text) {
   for (Char& c : lower) c = AsciiLowerUnit(c);
   return lower;
 }
-inline std::u16string AsciiLower(std::u16string_view text) { return AsciiLower<char16_t>(text); }
-inline std::string AsciiLower(std::string_view text) { return AsciiLower<char>(text); }
+inline std::u16string AsciiLower(std::u16string_view text) {
+  return AsciiLower<char16_t>(text);
+}
+inline std::string AsciiLower(std::string_view text) {
+  return AsciiLower<char>(text);
+}
 
 template <class Char>
 bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/Failure.h"
 #include "os/CodePage.h"
 #include "os/UserLocale.h"
-#include "base/Failure.h"
 #include "text/AsciiText.h"
 
 namespace larkspan {

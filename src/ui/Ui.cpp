@@ -34,6 +34,8 @@ Ui* UseUi(Ui* ui) {
   return previous;
 }
 
-Ui& CurrentUi() { return current ? *current : noWindows; }
+Ui& CurrentUi() {
+  return current ? *current : noWindows;
+}
 
 }  // namespace larkspan

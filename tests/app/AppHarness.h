@@ -10,11 +10,11 @@
 #include <iterator>
 #include <random>
 
+#include "app/AppGlobals.h"
 #include "app/DownForm.h"
+#include "app/Startup.h"
 #include "os/CodePage.h"
 #include "os/Shell.h"
-#include "app/AppGlobals.h"
-#include "app/Startup.h"
 #include "support/HeadlessBackend.h"
 #include "support/HttpFixture.h"
 

@@ -1,7 +1,7 @@
 // The transfer control on its own: bodies handed over in exact chunks however large, refused
 // addresses, what the whole-text fetch sends, redirects, and the fetch's deadline. (Stop during a
-// download is the download window's test.) How the windows end on network and server faults is the fault matrix's
-// business (tests/app).
+// download is the download window's test.) How the windows end on network and server faults is the
+// fault matrix's business (tests/app).
 #include "net/Inet.h"
 
 #include <gtest/gtest.h>

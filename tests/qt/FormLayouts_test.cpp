@@ -4,16 +4,16 @@
 #include <QDir>
 
 #include "QtTestApp.h"
+#include "app/AppGlobals.h"
+#include "app/CheckUpdatesForm.h"
+#include "app/CheckUpdatesLayout.h"
 #include "app/DownForm.h"
 #include "app/DownFormLayout.h"
-#include "update/DownProgress.h"
+#include "app/Startup.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtLook.h"
 #include "ui/qt/QtWindow.h"
-#include "app/AppGlobals.h"
-#include "app/Startup.h"
-#include "app/CheckUpdatesForm.h"
-#include "app/CheckUpdatesLayout.h"
+#include "update/DownProgress.h"
 
 namespace larkspan::test {
 namespace {

@@ -1,5 +1,5 @@
-#include "text/AsciiText.h"
 #include "text/NumberText.h"
+#include "text/AsciiText.h"
 
 #include <gtest/gtest.h>
 

@@ -176,7 +176,8 @@ TEST_F(PublishCheck, ReadsAMadeTextBackAsGiven) {
   EXPECT_NE(report.find("version \"3.25\", build \"0201007\"\n"), std::string::npos) << report;
   // The digest as sha256sum prints it for these 3000 bytes (46 blocks and 56 bytes: the
   // padding takes a block of its own).
-  const std::string sha = "SHA-256 fcfcbc469957529c56241148d1075b4385850e1c5e8434dbefa0f0270c855750";
+  const std::string sha =
+      "SHA-256 fcfcbc469957529c56241148d1075b4385850e1c5e8434dbefa0f0270c855750";
   EXPECT_NE(report.find(sha), std::string::npos) << report;
   EXPECT_NE(report.find("Vantrel2026 Version 3.25 Build 0201007\nnews:\n  Gr\u00f6\u00dfer:\n  \n  "
                         "- one\n  - two\n  - three\ninstaller:"),

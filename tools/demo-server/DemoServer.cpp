@@ -35,7 +35,7 @@ struct Options {
 };
 
 constexpr const char* kScenarios[] = {
-    "newer-version", "newer-build",   "up-to-date",   "html",     "empty-field",
+    "newer-version",     "newer-build",  "up-to-date", "html",     "empty-field",
     "no-content-length", "stalled-body", "short-body", "404-page",
 };
 

@@ -256,8 +256,8 @@ std::u16string ReportOutcome(const LangTable& langText, const Installed& install
   out << "outcome: "
       << (outcome == ReleaseOutcome::kNothingNewer ? "no Download button" : "Download button")
       << "; the window shows\n  "
-      << ShownLines(ResultLines(langText, outcome, kProductName, info.edition, info.version,
-                                info.build))
+      << ShownLines(
+             ResultLines(langText, outcome, kProductName, info.edition, info.version, info.build))
       << "\nnews:\n  " << ShownLines(NewsText(info.news)) << "\n";
   return outcome == ReleaseOutcome::kNothingNewer ? u"nothing newer is offered" : u"";
 }
@@ -347,7 +347,7 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
   // that carries them: its fields 1 and 2.
   const std::u16string commandLine = u"larkspan-publish*" + installedText + u"*" + source;
   const Installed installed{JNSplit(commandLine, u"*", 1, true),
-                           JNSplit(commandLine, u"*", 2, true)};
+                            JNSplit(commandLine, u"*", 2, true)};
 
   std::u16string text;
   if (IsWebAddress(source)) {

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "base/Failure.h"
-#include "os/CodePage.h"
 #include "net/curl/CurlSession.h"
+#include "os/CodePage.h"
 
 namespace larkspan {
 namespace {
