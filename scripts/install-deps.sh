@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xauth xdotool imagemagick x11-utils
   dbus-daemon at-spi2-core python3-pyatspi
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-liberation fonts-dejavu-core
   dpkg-dev file
   curl

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Checks that the includes of src/ point down its layers, installs what is missing, builds
-# everything and runs every test. Then the unit and behaviour tests once more under
-# AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), a replay of every fuzz corpus
-# (build-fuzz/, clang++), the Debian package's check, and the Windows build with its tests
-# under Wine (build-win/).
+# Checks that the includes of src/ point down its layers, installs what is missing, checks the
+# formatting of every C++ file, builds everything and runs every test. Then the unit and
+# behaviour tests once more under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/), a replay of every fuzz corpus (build-fuzz/, clang++), the Debian package's
+# check, and the Windows build with its tests under Wine (build-win/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/check-layers.sh
 scripts/install-deps.sh
+scripts/check-format.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
