@@ -37,7 +37,7 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 }
 
 inline std::u16string RefusedUrl() {
-  return FromUtf8("http://127.0.0.1:" + std::to_string(HttpFixture::RefusedPort()) + "/");
+  return FromUtf8(HttpFixture::RefusedUrl());
 }
 
 class AppTest : public ::testing::Test {
@@ -91,7 +91,7 @@ class AppTest : public ::testing::Test {
 class DownloadTest : public AppTest {
  protected:
   HeadlessWindow& Win() { return backend.WindowNamed("DownForm"); }
-  std::string Text(const char* control) { return Narrow(Win().Control(control).caption); }
+  std::string Text(const char* control) { return ToUtf8(Win().Control(control).caption); }
   bool Shown(const char* button) { return Win().Control(button).visible; }
   // Chunks counted in this opening: one progress update each.
   std::size_t Chunks() { return Win().Control("ProBarDownload").values.size(); }

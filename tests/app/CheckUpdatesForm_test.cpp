@@ -16,8 +16,8 @@ class CheckTest : public AppTest {
     http.Serve("/update.txt", Reply::Text(updateText));
     w = &StartAgainstServer(http.Url("/update.txt"));
   }
-  std::string Status() { return Narrow(w->Control("StatusL").caption); }
-  std::string News() { return Narrow(w->Control("NewsT").caption); }
+  std::string Status() { return ToUtf8(w->Control("StatusL").caption); }
+  std::string News() { return ToUtf8(w->Control("NewsT").caption); }
   bool DownloadOffered() { return w->Control("DownloadCB").visible; }
   HeadlessWindow* w = nullptr;
 };
@@ -57,15 +57,15 @@ TEST_F(CheckTest, CheckEndsInTheDisplayOfItsFirstFailingStepOrInTheResult) {
     // Only a check that got as far as the fetch returns the window to the top.
     EXPECT_EQ(w->topmostCalls.size(), c.refused == kNothing ? 2u : 1u);
   }
-  EXPECT_EQ(Narrow(Globals().DownloadURL), "u");
+  EXPECT_EQ(ToUtf8(Globals().DownloadURL), "u");
 }
 
 TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {
   StartChecked();
   // The promotion pictures open their tags, and leave the topmost state alone.
   EXPECT_TRUE(w->Click("imgReadMore") && w->Click("imgDownload"));
-  EXPECT_EQ(opened, (std::vector<std::string>{Narrow(w->Control("imgReadMore").layout.tag),
-                                              Narrow(w->Control("imgDownload").layout.tag)}));
+  EXPECT_EQ(opened, (std::vector<std::string>{ToUtf8(w->Control("imgReadMore").layout.tag),
+                                              ToUtf8(w->Control("imgDownload").layout.tag)}));
   w->SetTopmost(false);  // as if another window had come up
   backend.Advance(199);
   EXPECT_EQ(Status(), "<1156> ...");
@@ -94,7 +94,7 @@ TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {
   EXPECT_EQ(w->topmostCalls.size(), calls);
   // Ended through ExitProgram, which clears the record but for the caller's field.
   EXPECT_THROW(w->Click("btnCancel"), ProgramEnded);
-  EXPECT_EQ(Narrow(Globals().CompanyName + Globals().UpdateInfoURL + u"|" + Globals().CallerField),
+  EXPECT_EQ(ToUtf8(Globals().CompanyName + Globals().UpdateInfoURL + u"|" + Globals().CallerField),
             "|x");
   EXPECT_TRUE(backend.messages.empty());
 }

@@ -17,9 +17,9 @@ namespace {
 const std::string kBody = PatternBody(8192);
 
 void ExpectQuestion(const MessageRecord& m, const char* prompt) {
-  EXPECT_EQ(Narrow(m.prompt), prompt);
+  EXPECT_EQ(ToUtf8(m.prompt), prompt);
   EXPECT_EQ(m.style, kMsgYesNo);
-  EXPECT_EQ(Narrow(m.title), "Quillmere - Download Manager");
+  EXPECT_EQ(ToUtf8(m.title), "Quillmere - Download Manager");
 }
 
 TEST(OfferedNameTest, HostileNamesStayInTheirFolderAndOthersAsTheyAre) {
@@ -77,7 +77,7 @@ TEST_P(BodySizes, SavedWholeInChunksWithProgressAndTheCompleteState) {
   });
   EXPECT_EQ(opened, std::vector<std::string>{Target().string()});
   ASSERT_EQ(backend.saveDialogs.size(), 1u);
-  EXPECT_EQ(Narrow(backend.saveDialogs[0].fileName + u" " + backend.saveDialogs[0].filter),
+  EXPECT_EQ(ToUtf8(backend.saveDialogs[0].fileName + u" " + backend.saveDialogs[0].filter),
             "vantrel_setup.exe *.exe|*.exe");
   EXPECT_EQ(ReadFile(Target()), body);
   EXPECT_TRUE(backend.messages.empty());  // the close after completion asks nothing
@@ -103,7 +103,7 @@ TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
   backend.saveAnswers = {Target().u16string(), Target().u16string()};
   backend.msgAnswers = {MsgBoxResult::kNo, MsgBoxResult::kYes};
   RunThenClose([&] { ExpectEnded(true); });
-  EXPECT_EQ(Narrow(backend.saveDialogs.at(0).fileName + backend.saveDialogs[0].filter), "*.|*.");
+  EXPECT_EQ(ToUtf8(backend.saveDialogs.at(0).fileName + backend.saveDialogs[0].filter), "*.|*.");
   EXPECT_EQ(backend.saveDialogs.at(1).fileName, Target().u16string());  // the path just chosen
   ASSERT_EQ(backend.messages.size(), 2u);
   for (const MessageRecord& m : backend.messages) ExpectQuestion(m, "<1150>\r\n<1151>");
@@ -175,7 +175,7 @@ TEST_F(DownloadTest, CommandsWhileReceiving) {
     for (const MessageRecord& m : backend.messages) ExpectQuestion(m, "<1152>\r\n<1154>");
   }
   // Every opening started afresh, with a new dialog that suggests the address's file name.
-  for (const auto& dialog : backend.saveDialogs) EXPECT_EQ(Narrow(dialog.fileName), "setup.exe");
+  for (const auto& dialog : backend.saveDialogs) EXPECT_EQ(ToUtf8(dialog.fileName), "setup.exe");
 }
 
 // Stop while the server has fallen silent in the middle of the body takes effect at once, not

@@ -63,7 +63,7 @@ std::string RowName(const ::testing::TestParamInfo<Fault>& row) {
 }
 
 std::string FaultUrl(HttpFixture& http, const Fault& fault) {
-  if (!fault.reply) return Narrow(RefusedUrl()) + "fault";
+  if (!fault.reply) return ToUtf8(RefusedUrl()) + "fault";
   http.Serve("/fault", *fault.reply);
   return http.Url("/fault");
 }
@@ -77,9 +77,9 @@ TEST_P(CheckFaults, EndInTheirDisplayWithinTheTimeOut) {
   backend.Advance(200);
   EXPECT_LT(std::chrono::steady_clock::now() - start, kRowBound);
   const bool result = fault.checkShowsResult;
-  EXPECT_EQ(Narrow(window.Control("StatusL").caption),
+  EXPECT_EQ(ToUtf8(window.Control("StatusL").caption),
             result ? "<1099>\r\nVantrel2026 <24> 3.2 <1284> 0101001" : "<1157 Acme> ...");
-  EXPECT_EQ(Narrow(window.Control("NewsT").caption), result ? kBody.substr(kNewsStart.size()) : "");
+  EXPECT_EQ(ToUtf8(window.Control("NewsT").caption), result ? kBody.substr(kNewsStart.size()) : "");
   EXPECT_TRUE(backend.messages.empty());  // a failed fetch says no word
   EXPECT_EQ(window.topmostCalls, (std::vector<bool>{true, true}));
 }

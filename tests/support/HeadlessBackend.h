@@ -27,10 +27,6 @@ namespace larkspan::test {
 // pass, as nothing runs after the real end of the process.
 struct ProgramEnded {};
 
-inline std::string Narrow(const std::u16string& text) {
-  return ToUtf8(text);
-}
-
 class HeadlessBackend;
 
 // The windows' own surfaces and frames have nothing to record.
@@ -167,11 +163,8 @@ class HeadlessBackend final : public Ui {
   ~HeadlessBackend() override { UseUi(previousUi_); }
 
   std::unique_ptr<Window> NewWindow(const WindowLayout& layout) override {
-    WindowLayout table = layout;  // the window keeps a copy
-    if (editLayout) editLayout(table);
-    return std::make_unique<HeadlessWindow>(*this, table);
+    return std::make_unique<HeadlessWindow>(*this, layout);
   }
-  std::function<void(WindowLayout&)> editLayout;  // changes every window's table before use
   std::unique_ptr<SaveDialog> NewSaveDialog() override;
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
                       const std::u16string& title) override {

@@ -205,11 +205,11 @@ HttpFixture::~HttpFixture() {
   for (std::thread& connection : state_->connections) connection.join();
 }
 
-int HttpFixture::RefusedPort() {
+std::string HttpFixture::RefusedUrl() {
   // Bound but never listening: a port that nobody else holds right now, unused after close.
   int port = 0;
   CloseSocket(Listener(port, 0));
-  return port;
+  return "http://127.0.0.1:" + std::to_string(port) + "/";
 }
 
 void HttpFixture::Serve(const std::string& path, Reply reply) {

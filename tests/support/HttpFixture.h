@@ -45,8 +45,8 @@ class HttpFixture {
   int Port() const;
   std::vector<Request> Requests() const;
   std::size_t RequestCount(const std::string& path) const;
-  // A port on 127.0.0.1 where nothing listens: connecting is refused.
-  static int RefusedPort();
+  // "http://127.0.0.1:<port>/" where nothing listens: connecting is refused.
+  static std::string RefusedUrl();
 
  private:
   struct State;

@@ -99,13 +99,5 @@ TEST(JReplaceTest, Rewrites) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(JStringTest, FindAndReplaceLetEventsRunAtEveryStep) {
-  test::HeadlessBackend ui;
-  JFind(u"abcd", u"b", 0, 2, true);
-  EXPECT_EQ(ui.yields, 3);  // from the start on, past the match
-  JReplace(u"a<Crlf>b", u"<Crlf>", u"\r\n", 0, 0, 0, false);
-  EXPECT_EQ(ui.yields, 6);  // "a", the marker, "b"
-}
-
 }  // namespace
 }  // namespace larkspan

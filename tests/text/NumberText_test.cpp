@@ -1,5 +1,4 @@
 #include "text/NumberText.h"
-#include "text/AsciiText.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +85,6 @@ TEST(RoundingTest, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(0.125, 2), 0.12);
   EXPECT_EQ(RoundHalfEven(0.375, 2), 0.38);
   EXPECT_EQ(RoundHalfEven(-1.5, 0), -2);
-  EXPECT_EQ(TrimBlanks(u" \ta\r\n "), u"\ta\r\n");
-  EXPECT_EQ(TrimBlanks(u"   "), u"");
 }
 
 }  // namespace

@@ -21,33 +21,27 @@ class RecordingTimer final : public TimerState {
   void StopSystemTimer() override { calls.push_back(0); }
 };
 
-TEST(TimerStateTest, RestartsOnEveryChangeAndStaysSilentAtIntervalZero) {
-  RecordingTimer timer;
-  timer.SetInterval(250);  // disabled: stays stopped
-  timer.SetEnabled(true);
-  timer.SetInterval(250);  // counts afresh from now
-  timer.SetInterval(0);
-  timer.SetInterval(40);
-  timer.SetEnabled(false);
-  timer.Reset();
-  EXPECT_EQ(timer.calls, (std::vector<int>{0, 0, 250, 250, 0, 40, 0, 0}));
-  EXPECT_FALSE(timer.Enabled());
-}
-
-TEST(TimerStateTest, DropsTicksWhileItsHandlerRunsAndOnceDisabled) {
+TEST(TimerStateTest, RestartsOnEveryChangeAndDropsTicksWhileItsHandlerRunsOrOnceDisabled) {
   RecordingTimer timer;
   int handled = 0;
   timer.onTick = [&] {
     ++handled;
     timer.Tick();  // falls due while the handler yields
   };
-  timer.Tick();  // not enabled yet
+  timer.Tick();            // not enabled yet
+  timer.SetInterval(250);  // disabled: stays stopped
   timer.SetEnabled(true);
   timer.Tick();
   timer.Tick();
+  timer.SetInterval(250);  // counts afresh from now
+  timer.SetInterval(0);    // enabled but silent
+  timer.SetInterval(40);
   timer.SetEnabled(false);
   timer.Tick();  // already on its way when it was disabled
+  timer.Reset();
+  EXPECT_EQ(timer.calls, (std::vector<int>{0, 0, 250, 250, 0, 40, 0, 0}));
   EXPECT_EQ(handled, 2);
+  EXPECT_FALSE(timer.Enabled());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The Windows path, file, code-page and shell services, and the language files' test.
+// The Windows code-page and target-file services, and the language files' test. (The
+// program's folder, whether a path exists and the shell: the journeys of larkspan.exe.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,8 +10,6 @@
 #include "base/Failure.h"
 #include "base/Runtime.h"
 #include "os/CodePage.h"
-#include "os/Paths.h"
-#include "os/Shell.h"
 #include "os/TargetFile.h"
 #include "settings/Language.h"
 
@@ -25,13 +24,6 @@ TEST(OsServicesTest, TextsMeetTheAnsiCodePageWithQuestionMarks) {
   EXPECT_EQ(ToNarrow(u"Fran\u00e7ais \u20ac"), "Fran\347ais \200");
   // No look-alike "a"; a character beyond 16 bits is two units, and two marks.
   EXPECT_EQ(ToNarrow(u"\u0101 \u4e2d \U0001F600"), "? ? ??");
-}
-
-TEST(OsServicesTest, PathsExistBesideTheProgram) {
-  const fs::path folder = ProgramFolder();
-  EXPECT_TRUE(CheckPathExist((folder / L"win32_OsServices_test.exe").u16string()));
-  EXPECT_FALSE(CheckPathExist((folder / L"missing.exe").u16string()));
-  EXPECT_FALSE(CheckPathExist(u""));
 }
 
 TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
@@ -71,16 +63,6 @@ TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
     EXPECT_EQ(table[1], normal ? u"One" : u"");
   }
   fs::remove(file);
-}
-
-TEST(OsServicesTest, ShellOpensWithTheVerbOnlyWhenThereAreParameters) {
-  std::vector<std::string> call;
-  SetShellLauncher([&](const std::vector<std::string>& argv) { call = argv; });
-  ShellOpen(u"C:\\Zo\u00eb\\setup.exe", u"");
-  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\Zo\xc3\xab\\setup.exe", "", ""}));
-  ShellOpen(u"C:\\setup.exe", u"/S");
-  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\setup.exe", "open", "/S"}));
-  SetShellLauncher(nullptr);
 }
 
 }  // namespace
