@@ -12,7 +12,7 @@ trap 'for p in $pids; do kill "$p"; done; rm -rf "$dir"' EXIT
 cd "$dir"
 cert() {
   openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 \
-    -keyout "$1.key" -out "$1.pem" $2 2>/dev/null
+    -keyout "$1.key" -out "$1.pem" $2 >"$1.made" 2>&1 || { cat "$1.made" >&2; exit 1; }
 }
 signed="-CA authority.pem -CAkey authority.key -addext basicConstraints=CA:FALSE"
 # Wine's WinINet compares the host with the DNS names only.
@@ -32,4 +32,4 @@ for name in trusted self-signed other-host; do
   export "LARKSPAN_TLS_$(echo "$name" | tr a-z- A-Z_)=$port"
 done
 export LARKSPAN_TLS_DIR="$dir"
-"$@"
+"$@" || { status=$? && echo "tls-servers.sh: the test ended with status $status" >&2 && exit $status; }
