@@ -1,5 +1,5 @@
-// The Windows code-page and target-file services, and the language files' test. (The
-// program's folder, whether a path exists and the shell: the journeys of larkspan.exe.)
+// The Windows code-page, target-file and shell services, and the language files' test. (The
+// program's folder and whether a path exists: the journeys of larkspan.exe.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include "base/Failure.h"
 #include "base/Runtime.h"
 #include "os/CodePage.h"
+#include "os/Shell.h"
 #include "os/TargetFile.h"
 #include "settings/Language.h"
 
@@ -63,6 +64,15 @@ TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
     EXPECT_EQ(table[1], normal ? u"One" : u"");
   }
   fs::remove(file);
+}
+
+// With no parameters the file's default verb: Wine runs an installer with any verb, Windows not.
+TEST(OsServicesTest, ShellOpensAFileWithItsDefaultVerb) {
+  std::vector<std::string> call;
+  SetShellLauncher([&](const std::vector<std::string>& argv) { call = argv; });
+  ShellOpen(u"C:\\Zo\u00eb\\setup.exe", u"");
+  SetShellLauncher(nullptr);
+  EXPECT_EQ(call, (std::vector<std::string>{"ShellExecuteW", "C:\\Zo\xc3\xab\\setup.exe", "", ""}));
 }
 
 }  // namespace
