@@ -29,7 +29,7 @@ void QtBackend::DoEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   // Counted from the end of the pass: a pass that painted the window leaves the caller its
   // full interval before the next one.
-  nextPass_ = Clock::now() + passInterval_;
+  nextPass_ = Clock::now() + kPassInterval;
 }
 
 // No close handling, no destructors, no further events: what has been written with write()

@@ -17,8 +17,7 @@ class QtBackend final : public Ui {
   // still runs within about a millisecond, and the timers still tick.
   static constexpr std::chrono::microseconds kPassInterval{1000};
 
-  explicit QtBackend(std::chrono::microseconds passInterval = kPassInterval)
-      : passInterval_(passInterval) {}
+  QtBackend() = default;
   QtBackend(const QtBackend&) = delete;
   QtBackend& operator=(const QtBackend&) = delete;
 
@@ -31,7 +30,6 @@ class QtBackend final : public Ui {
 
  private:
   using Clock = std::chrono::steady_clock;
-  const std::chrono::microseconds passInterval_;
   Clock::time_point nextPass_{};  // the first yield always passes
 };
 
