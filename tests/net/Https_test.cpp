@@ -56,8 +56,9 @@ class TrustedAuthority {
       throw std::runtime_error("the root store does not take the authority");
     }
   }
-  ~TrustedAuthority() {
+  ~TrustedAuthority() {  // the deletion, too, is written out only when committed
     CertDeleteCertificateFromStore(added_);
+    CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
     CertCloseStore(store_, 0);
   }
 
