@@ -25,4 +25,4 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
 
 # Every test runs in a Wine prefix of this build's own, set up on first use.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh
-    --prefix ${CMAKE_BINARY_DIR}/wine-prefix)
+    --prefix ${CMAKE_BINARY_DIR}/wine-prefix --report)

@@ -41,8 +41,11 @@ std::wstring ReadTree(HWND top, const std::wstring& press = L"-") {
     IAccessible* object = nullptr;
     LONG count = 0, got = 0;
     if (!IsWindowVisible(window)) continue;
-    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                               reinterpret_cast<void**>(&object));
+    if (AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object)) != S_OK) {
+      ADD_FAILURE() << "a shown window without its client object";
+      continue;
+    }
     object->get_accChildCount(&count);
     std::vector<VARIANT> ids(static_cast<size_t>(count) + 1);
     ids[0].vt = VT_I4, ids[0].lVal = CHILDID_SELF;
