@@ -42,11 +42,14 @@ start_display() {
       my $ifr = pack("a16 s x22", "lo", 1); ioctl($s, 0x8914, $ifr) or die "loopback: $!"'
     # (SIOCSIFFLAGS with IFF_UP)
   fi
-  exec 5< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+  exec 5< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$WORK/xvfb.log")
   pids+=($!)
   local n
   read -r -t 10 n <&5 || fail "Xvfb did not start"
   export DISPLAY=":$n"
+  # Xvfb names its display before every client is sure to get in: the program once found no
+  # display there at its start, which a moment later answered.
+  wait_for 10 "the display $DISPLAY answering" eval 'xdpyinfo >/dev/null 2>&1'
 }
 
 start_updater() {
