@@ -56,12 +56,7 @@ void AdvancedRegistryCM::SetDisplayErrorMsg(bool vNewValue) {
 
 bool AdvancedRegistryCM::SetStringValue(std::u16string SKey, std::u16string sKeyName,
                                         std::u16string KeyValue) {
-  if (!ParseRoot(SKey)) return false;
-  lResult = store_.OpenKey(hRootKey, ToNarrow(SKey), kKeyWrite, hKey);
-  if (lResult != kErrorSuccess) {
-    hKey = 0;
-    return false;
-  }
+  if (OpenKeyPath(std::move(SKey), kKeyWrite) != KeyOpening::kOpen) return false;
   std::string data = ToNarrow(KeyValue);
   data.push_back('\0');  // the stored size counts the terminating zero
   lResult = store_.SetValue(hKey, ToNarrow(sKeyName), kRegSz, data.data(),
@@ -75,11 +70,13 @@ std::optional<std::u16string> AdvancedRegistryCM::GetStringValue(std::u16string 
   lBufferSize = 0;
   sBuffer.clear();
   try {
-    if (!ParseRoot(SKey)) return std::nullopt;
-    lResult = store_.OpenKey(hRootKey, ToNarrow(SKey), kKeyRead, hKey);
-    if (lResult != kErrorSuccess) {
-      hKey = 0;
-      return u"Error";
+    switch (OpenKeyPath(std::move(SKey), kKeyRead)) {
+      case KeyOpening::kNoRoot:
+        return std::nullopt;
+      case KeyOpening::kRefused:
+        return u"Error";
+      case KeyOpening::kOpen:
+        break;
     }
     std::string buffer(kValueBufferSize, ' ');
     std::uint32_t size = kValueBufferSize;
@@ -120,35 +117,20 @@ bool AdvancedRegistryCM::DeleteKey(std::u16string KeyName) {
 }
 
 bool AdvancedRegistryCM::DeleteKeyValue(std::u16string sKeyName, std::u16string sValueName) {
-  if (!ParseRoot(sKeyName)) return false;
-  lResult = store_.OpenKey(hRootKey, ToNarrow(sKeyName), kKeyWrite, hKey);
-  if (lResult != kErrorSuccess) {
-    hKey = 0;
-    return false;
-  }
+  if (OpenKeyPath(std::move(sKeyName), kKeyWrite) != KeyOpening::kOpen) return false;
   lResult = store_.DeleteValue(hKey, ToNarrow(sValueName));
   CloseOpenKey();
   return WriteSucceeded(lResult);
 }
 
 bool AdvancedRegistryCM::KeyExist(std::u16string SKey) {
-  if (!ParseRoot(SKey)) return false;
-  lResult = store_.OpenKey(hRootKey, ToNarrow(SKey), kKeyRead, hKey);
-  if (lResult != kErrorSuccess) {
-    hKey = 0;
-    return false;
-  }
+  if (OpenKeyPath(std::move(SKey), kKeyRead) != KeyOpening::kOpen) return false;
   CloseOpenKey();
   return true;
 }
 
 bool AdvancedRegistryCM::KeyValueExist(std::u16string SKey, std::u16string sKeyName) {
-  if (!ParseRoot(SKey)) return false;
-  lResult = store_.OpenKey(hRootKey, ToNarrow(SKey), kKeyRead, hKey);
-  if (lResult != kErrorSuccess) {
-    hKey = 0;
-    return false;
-  }
+  if (OpenKeyPath(std::move(SKey), kKeyRead) != KeyOpening::kOpen) return false;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
   lResult = store_.QueryValue(hKey, ToNarrow(sKeyName), &type, nullptr, &size);
@@ -208,6 +190,15 @@ std::u16string AdvancedRegistryCM::GetErrorMsg(std::int32_t code) {
     default:
       return u"Undefined Error Code : " + SignedNumberText(code);
   }
+}
+
+AdvancedRegistryCM::KeyOpening AdvancedRegistryCM::OpenKeyPath(std::u16string path,
+                                                               std::uint32_t access) {
+  if (!ParseRoot(path)) return KeyOpening::kNoRoot;
+  lResult = store_.OpenKey(hRootKey, ToNarrow(path), access, hKey);
+  if (lResult == kErrorSuccess) return KeyOpening::kOpen;
+  hKey = 0;
+  return KeyOpening::kRefused;
 }
 
 void AdvancedRegistryCM::CloseOpenKey() {

@@ -44,6 +44,10 @@ class AdvancedRegistryCM {
   static std::u16string GetErrorMsg(std::int32_t code);
 
  private:
+  enum class KeyOpening { kNoRoot, kRefused, kOpen };
+  // Parses `path` and opens its key with `access` into hKey; kNoRoot when the path has the
+  // wrong form or names no root, kRefused when the registry refuses the key.
+  KeyOpening OpenKeyPath(std::u16string path, std::uint32_t access);
   void CloseOpenKey();
   bool ParseRoot(std::u16string& path);
 
