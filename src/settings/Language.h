@@ -20,14 +20,14 @@ inline constexpr char16_t kDefaultLangFileName[] = u"English.lng";
 // Translators send their files here; every language file names it in its header.
 inline constexpr char16_t kTranslationsMail[] = u"translations@quillmere.example";
 
-// The user-interface texts, by number. Entries 1 to 1400 come from the language file; entry 0
-// stays empty.
-class LangTable {  // entries 0..1400, all empty at start
+// The user-interface texts, by number, 0 to 1400, all empty at start. Entries 1 to 1400 come
+// from the language file; entry 0 stays empty.
+class LangTable {
  public:
   LangTable();
-  const std::u16string& operator[](
-      int index) const;                      // throws Failure(kSubscriptOutOfRange) outside 0..1400
-  void Set(int index, std::u16string text);  // same check
+  // Both throw Failure(kSubscriptOutOfRange) for an index outside 0 to 1400.
+  const std::u16string& operator[](int index) const;
+  void Set(int index, std::u16string text);
 
  private:
   std::vector<std::u16string> texts_;

@@ -3,6 +3,10 @@
 // controls by their layout names, the load on the first showing, the close that the
 // query-unload and unload events may refuse, and the return to the layout's values. A back
 // end adds how its window is shown, hidden and centred.
+//
+// The controls live as long as the window object: a close hides the window and resets the
+// controls but destroys nothing, so a close that arrives while the window's own code runs
+// deeper in the stack (inside an event pump) pulls nothing from under it.
 #include <map>
 #include <memory>
 #include <stdexcept>

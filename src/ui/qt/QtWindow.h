@@ -15,10 +15,7 @@ class QtFrame;
 class QtSurface;
 class QtWindowWidget;
 
-// A top-level window of fixed size built from its layout table. The contract objects live as
-// long as this object: a close hides the widget and resets the controls but destroys
-// nothing, so a close that arrives while the window's own code runs deeper in the stack
-// (inside an event pump) pulls nothing from under it.
+// A top-level window of fixed size built from its layout table (its lifetime: ui/LayoutWindow.h).
 class QtWindow final : public LayoutWindow<QtControl, QtSurface, QtFrame> {
  public:
   explicit QtWindow(const WindowLayout& layout);

@@ -11,10 +11,7 @@ namespace larkspan {
 
 class Win32Frame;
 
-// A top-level window of fixed size built from its layout table. The contract objects live as
-// long as this object: a close hides the window and resets the controls but destroys
-// nothing, so a close that arrives while the window's own code runs deeper in the stack
-// (inside an event pump) pulls nothing from under it.
+// A top-level window of fixed size built from its layout table (its lifetime: ui/LayoutWindow.h).
 class Win32Window final : public LayoutWindow<Win32Control, Win32Surface, Win32Frame> {
  public:
   explicit Win32Window(const WindowLayout& layout);
