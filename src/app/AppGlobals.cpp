@@ -1,6 +1,6 @@
 #include "app/AppGlobals.h"
 
-#include "Deployment.h"
+#include "Product.h"
 #include "app/CheckUpdatesForm.h"
 #include "app/DownForm.h"
 #include "os/CodePage.h"

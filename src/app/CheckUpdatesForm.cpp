@@ -1,5 +1,6 @@
 #include "app/CheckUpdatesForm.h"
 
+#include "Product.h"
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownForm.h"
@@ -23,7 +24,7 @@ constexpr char16_t kCrLf[] = u"\r\n";
 
 // Language texts are written for the maker's own name; a rebranded build puts its own in.
 std::u16string WithCompanyName(const std::u16string& text) {
-  return JReplace(text, u"Quillmere", Globals().CompanyName, 1, 0, 0, false);
+  return JReplace(text, kCompanyName, Globals().CompanyName, 1, 0, 0, false);
 }
 
 std::u16string ErrorLine(const char16_t* number) {

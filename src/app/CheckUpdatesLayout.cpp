@@ -1,6 +1,6 @@
 #include "app/CheckUpdatesLayout.h"
 
-#include "Deployment.h"
+#include "Product.h"
 #include "os/CodePage.h"
 
 namespace larkspan {
@@ -50,7 +50,7 @@ ControlLayout InFrame(ControlLayout c) {
 WindowLayout Build() {
   WindowLayout w;
   w.name = "CheckUpdatesForm";
-  w.caption = u"Quillmere - Update Manager 3.15";
+  w.caption = kCompanyName + std::u16string(u" - Update Manager 3.15");
   w.clientWidth = 6930;
   w.clientHeight = 7350;
   w.icon = "update_icon.png";

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "Product.h"
+
 namespace larkspan {
 namespace {
 
@@ -31,7 +33,7 @@ ControlLayout PlacedButton(std::string name, int left, std::u16string caption, s
 WindowLayout Build() {
   WindowLayout w;
   w.name = "DownForm";
-  w.caption = u"Quillmere - Download Manager 1.0";
+  w.caption = kDownloaderTitle + std::u16string(u" 1.0");
   w.clientWidth = 7125;
   w.clientHeight = 2775;
   w.icon = "download_icon.png";

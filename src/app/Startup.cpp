@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "Deployment.h"
+#include "Product.h"
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesForm.h"
 #include "base/Failure.h"
@@ -13,7 +13,6 @@
 #include "text/JString.h"
 #include "ui/Topmost.h"
 #include "ui/Ui.h"
-#include "update/ResultLine.h"
 
 namespace larkspan {
 namespace {
@@ -63,16 +62,17 @@ void ReportInternalError(const char* what) {
 
 void InitGlobals() {
   AppGlobals& g = Globals();
-  g.CompanyName = u"Quillmere";
+  g.CompanyName = kCompanyName;
   g.UpdaterVersion = u"3.15";
   g.CompanyURL = FromUtf8(deployment::kCompanyUrl);
   g.ProductName = kProductName;
   g.DownloaderVersion = u"1.01";
-  g.DownloaderName = u"Download Manager";
-  g.DownloaderTitle = u"Quillmere - Download Manager";
+  g.DownloaderName = kDownloaderName;
+  g.DownloaderTitle = kDownloaderTitle;
   // An older Vantrel passes fewer fields than this updater needs.
   if (JFind(g.CommandLine, u"*", 0, 1, true) < 3) {
-    MsgBox(g.CompanyName + u" - Larkspan required recently version of Vantrel", kMsgInformation);
+    MsgBox(g.CompanyName + u" - Larkspan required recently version of " + g.ProductName,
+           kMsgInformation);
     EndProgram();
   }
   g.CallerField = JNSplit(g.CommandLine, u"*", 0, true);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "Product.h"
 #include "base/Utf8.h"
 
 namespace larkspan {

@@ -3,9 +3,6 @@
 
 namespace larkspan {
 
-// The application's title: the title of every message box that has none of its own.
-inline constexpr char16_t kAppTitle[] = u"Quillmere - Larkspan";
-
 // Message-box styles, as the Windows message box numbers them (they add up).
 enum MsgBoxStyle : int {
   kMsgOkOnly = 0,
@@ -41,7 +38,7 @@ class Runtime {
 // program leaves the process with status 0.
 Runtime* UseRuntime(Runtime* runtime);
 
-// Shows a modal message box; an empty title shows the application's title.
+// Shows a modal message box; an empty title shows the application's title (kAppTitle).
 MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title = u"");
 void DoEvents();
 // Runs the program-end hooks, then ends the program through the installed runtime.

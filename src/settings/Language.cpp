@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Product.h"
 #include "base/Failure.h"
 #include "base/Runtime.h"
 #include "os/CodePage.h"

@@ -8,10 +8,8 @@ namespace larkspan {
 
 inline constexpr int kLangTextCount = 1401;
 
-// Where the main product keeps the name of its language file.
-inline constexpr char16_t kLangSettingKeyPath[] =
-    u"HKEY_CURRENT_USER\\Software\\Quillmere\\Vantrel 2009\\"
-    u"{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}";
+// The value under the product's language setting key (kLangSettingKeyPath) that names the
+// language file.
 inline constexpr char16_t kLangSettingValueName[] = u"Default Language";
 
 // The file used when the setting is missing or unreadable.

@@ -8,9 +8,6 @@
 
 namespace larkspan {
 
-// The product whose releases the result lines announce.
-inline constexpr char16_t kProductName[] = u"Vantrel";
-
 // Stands for a line break in the news of the update information (any letter case).
 inline constexpr char16_t kNewsLineBreak[] = u"<Crlf>";
 

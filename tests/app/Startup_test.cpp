@@ -1,5 +1,5 @@
 // Start-up: the three outcomes of the entry procedure.
-#include "Deployment.h"
+#include "Product.h"
 #include "app/AppHarness.h"
 
 namespace larkspan::test {

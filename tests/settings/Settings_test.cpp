@@ -13,6 +13,7 @@
 #include <thread>
 #include <tuple>
 
+#include "Product.h"
 #include "base/Failure.h"
 #include "os/CodePage.h"
 #include "settings/AdvancedRegistryCM.h"

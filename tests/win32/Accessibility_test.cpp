@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "Deployment.h"
+#include "Product.h"
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesForm.h"
 #include "app/CheckUpdatesLayout.h"

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "Product.h"
 #include "Sha256.h"
 #include "base/Failure.h"
 #include "base/Runtime.h"

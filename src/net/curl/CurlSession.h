@@ -8,12 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "Product.h"
 #include "net/HttpHeaders.h"
 #include "net/TransferError.h"
 
 namespace larkspan {
 
-inline constexpr char kUserAgent[] = "Quillmere - Larkspan";
+inline constexpr const char* kUserAgent = kAppTitleIn<char>.data();
 
 // One easy handle and the request-header list that it points to.
 class CurlEasy {

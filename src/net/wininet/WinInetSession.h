@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "Product.h"
 #include "net/TransferError.h"
 
 namespace larkspan {
@@ -36,7 +37,7 @@ struct InternetTimeouts {
   DWORD receiveMs;
 };
 
-inline constexpr wchar_t kUserAgent[] = L"Quillmere - Larkspan";
+inline constexpr const wchar_t* kUserAgent = kAppTitleIn<wchar_t>.data();
 
 // Where the redirect from `from` to `location` (its Location as sent) leads; nothing when that
 // is not a usable http or https address.
