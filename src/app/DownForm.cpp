@@ -236,6 +236,7 @@ std::int32_t DownForm::AwaitResponse() {
 // to the target; false when the user stopped it.
 bool DownForm::ReceiveBody(std::int32_t fileSize) {
   const std::u16string receivingText = Lang(lang::kReceiving) + u" ...";
+  DownProgress progress(fileSize);
   std::int32_t remaining = fileSize;
   while (remaining != 0) {
     lblDownStat.SetForeColor(kReceivingGreen);
@@ -248,17 +249,13 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
     const std::vector<std::uint8_t> chunk = DownInet->GetChunk(asked);
     remaining -= asked;
     CountChunk(DownChunks);
-    ShowProgress(fileSize - remaining, fileSize);
+    const ChunkProgress& shown = progress.After(fileSize - remaining);
+    lblDownVal.SetCaption(shown.downText);
+    ProBarDownload.SetValue(shown.barValue);
     target_.Append(chunk.data(), chunk.size());
     DoEvents();
   }
   return true;
-}
-
-void DownForm::ShowProgress(std::int32_t downloaded, std::int32_t fileSize) {
-  WriteDownText(downText_, downloaded, DownPercentage(downloaded, fileSize));
-  lblDownVal.SetCaption(downText_);
-  ProBarDownload.SetValue(DownBarValue(downloaded, fileSize));
 }
 
 void DownForm::CompleteDownload() {

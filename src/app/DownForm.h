@@ -52,7 +52,6 @@ class DownForm {
   bool ChooseTarget(const std::u16string& address);
   std::int32_t AwaitResponse();
   bool ReceiveBody(std::int32_t fileSize);
-  void ShowProgress(std::int32_t downloaded, std::int32_t fileSize);
   void CompleteDownload();
   void TakeStoppedPath();
 
@@ -81,7 +80,6 @@ class DownForm {
   std::unique_ptr<SaveDialog> CMD;  // the Save dialog; a new one at each opening
   std::unique_ptr<Inet> DownInet;   // the transfer of the running download
   TargetFile target_;               // the file of the running download
-  std::u16string downText_;         // storage of the downloaded text, reused per chunk
   // StartDownload is running: a close that would go ahead now waits for its end.
   bool downloadRunning_ = false;
 };

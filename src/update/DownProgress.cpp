@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <optional>
 
 #include "base/Failure.h"
 #include "text/FileString.h"
@@ -17,16 +16,6 @@ std::int16_t Whole16(double value) {
   return *rounded;
 }
 
-// What a size text depends on: the unit that it is shown in, its number as rounded for that
-// unit (whole bytes and kilobytes, hundredths of megabytes and gigabytes) and the decimal
-// separator. Byte counts with equal keys have equal texts.
-struct SizeTextKey {
-  std::int32_t unit = kSizeAuto;
-  std::int64_t number = 0;
-  char16_t separator = u'.';
-  bool operator==(const SizeTextKey&) const = default;
-};
-
 // value / 2^shift, rounded halves to even. The size texts round the exact quotient of a whole
 // byte count by a power of two, so this is their rounding, without a text in between.
 std::int64_t ShiftRounded(std::int64_t value, int shift) {
@@ -34,17 +23,6 @@ std::int64_t ShiftRounded(std::int64_t value, int shift) {
   const std::int64_t rest = value - (whole << shift);
   const std::int64_t half = std::int64_t{1} << (shift - 1);
   return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
-}
-
-SizeTextKey KeyOf(std::int32_t bytes) {
-  const char16_t separator = UserDecimalSeparator();
-  if (bytes < (1 << 10)) return {kSizeBytes, bytes, separator};
-  if (bytes < (1 << 20)) return {kSizeKilobytes, ShiftRounded(bytes, 10), separator};
-  // Hundredths of a megabyte: bytes x 100 / 2^20 = bytes x 25 / 2^18.
-  if (bytes < (1 << 30)) {
-    return {kSizeMegabytes, ShiftRounded(std::int64_t{bytes} * 25, 18), separator};
-  }
-  return {kSizeGigabytes, ShiftRounded(std::int64_t{bytes} * 25, 28), separator};
 }
 
 // The decimal digits of a whole number, appended in place.
@@ -66,29 +44,34 @@ std::u16string SizeText(std::int32_t bytes) {
   return FormatFileSize(static_cast<double>(bytes), kSizeBytes, kSizeAuto, 2, true);
 }
 
-std::int16_t DownPercentage(std::int32_t downloaded, std::int32_t fileSize) {
-  return Whole16(static_cast<double>(downloaded) / static_cast<double>(fileSize) * 100.0);
-}
-
-std::int16_t DownBarValue(std::int32_t downloaded, std::int32_t fileSize) {
-  return Whole16(100.0 / static_cast<double>(fileSize) * static_cast<double>(downloaded));
-}
-
-void WriteDownText(std::u16string& text, std::int32_t downloaded, std::int16_t percentage) {
-  // Among the megabytes the size part changes every ten chunks or so: the last one is kept
-  // with its key and made afresh only when the key changes.
-  thread_local std::optional<SizeTextKey> lastKey;
-  thread_local std::u16string lastSizeText;
-  const SizeTextKey key = KeyOf(downloaded);
-  if (key != lastKey) {
-    lastSizeText = SizeText(downloaded);
-    lastKey = key;
+const ChunkProgress& DownProgress::After(std::int32_t downloaded) {
+  const double done = static_cast<double>(downloaded), size = static_cast<double>(fileSize_);
+  shown_.percentage = Whole16(done / size * 100.0);
+  shown_.barValue = Whole16(100.0 / size * done);
+  // The size text is made afresh only when its key changes.
+  const SizeKey key = SizeKeyOf(downloaded);
+  if (key != sizeKey_) {
+    sizeText_ = SizeText(downloaded);
+    sizeKey_ = key;
   }
+  std::u16string& text = shown_.downText;
   text.clear();  // keeps the buffer of the previous chunk's text
-  text.append(lastSizeText);
+  text.append(sizeText_);
   text.append(u"  ( ");
-  AppendWhole(text, percentage);
+  AppendWhole(text, shown_.percentage);
   text.append(u" % )");
+  return shown_;
+}
+
+DownProgress::SizeKey DownProgress::SizeKeyOf(std::int32_t bytes) {
+  const char16_t separator = UserDecimalSeparator();
+  if (bytes < (1 << 10)) return {kSizeBytes, bytes, separator};
+  if (bytes < (1 << 20)) return {kSizeKilobytes, ShiftRounded(bytes, 10), separator};
+  // Hundredths of a megabyte: bytes x 100 / 2^20 = bytes x 25 / 2^18.
+  if (bytes < (1 << 30)) {
+    return {kSizeMegabytes, ShiftRounded(std::int64_t{bytes} * 25, 18), separator};
+  }
+  return {kSizeGigabytes, ShiftRounded(std::int64_t{bytes} * 25, 28), separator};
 }
 
 std::u16string RateText(std::int16_t chunks) {

@@ -63,9 +63,8 @@ TEST(FormLayouts, EveryLanguagesTextsFitBothWindows) {
     }
     Window& down = Globals().DownloadWindow().Form();
     down.Show();
-    std::u16string downloaded;  // the longest texts: four digits and two decimals, 100 %
-    WriteDownText(downloaded, 1073731338, 100);
-    down.GetLabel("lblDownVal").SetCaption(downloaded);
+    // The longest texts: four digits and two decimals, 100 %.
+    down.GetLabel("lblDownVal").SetCaption(DownProgress(1073731338).After(1073731338).downText);
     down.GetLabel("lblFileSizeVal").SetCaption(SizeText(1073731338));
     down.GetLabel("lblTransferRateVal").SetCaption(RateText(INT16_MAX));
     ExpectTextsFit(down, DownFormLayout());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <tuple>
 
+#include "os/CodePage.h"
 #include "text/NumberText.h"
 
 namespace larkspan::test {
@@ -22,14 +23,16 @@ TEST(DownTextTest, KeepsNoSizeTextPastItsCount) {
       {(1 << 30) - 600, (1 << 30) + 600, 1},
       {(std::int64_t{9} << 27) - 300, (std::int64_t{9} << 27) + 300, 1},
       {INT32_MAX - 3000, INT32_MAX, 1}};
-  std::u16string text;
+  DownProgress progress(INT32_MAX);
   for (const auto& [from, to, step] : walks) {
     for (std::int64_t count = from; count <= to; count += step) {
       const auto bytes = static_cast<std::int32_t>(count);
       for (const char16_t separator : {u'.', u','}) {
         const ScopedDecimalSeparator scoped(separator);
-        WriteDownText(text, bytes, 42);
-        ASSERT_EQ(text, SizeText(bytes) + u"  ( 42 % )") << bytes << " bytes";
+        const ChunkProgress& shown = progress.After(bytes);
+        ASSERT_EQ(shown.downText,
+                  SizeText(bytes) + u"  ( " + FromUtf8(std::to_string(shown.percentage)) + u" % )")
+            << bytes << " bytes";
       }
     }
   }

@@ -80,8 +80,8 @@ RECT TextBox(const Win32Label& label, const Font& defaultFont, int dpi) {
 // every label, holding the longest text the windows give it, shows it whole.
 TEST_F(Win32WindowTest, LayoutsInPixelsAtTheScreensScaleWithEveryTextWhole) {
   const int dpi = std::getenv("LARKSPAN_TEST_AT_144_DPI") != nullptr ? 144 : 96;
-  std::u16string downloaded;  // the longest texts: four digits and two decimals, 100 %
-  WriteDownText(downloaded, 1073731338, 100);
+  // The longest texts: four digits and two decimals, 100 %.
+  const std::u16string downloaded = DownProgress(1073731338).After(1073731338).downText;
   // The longest announcement that a language file holds, and the longest release line.
   const std::u16string resultLine =
       u"Une nouvelle version est disponible\u00a0!\r\nVantrel 2026 Version 10.25 Build 9999999";
