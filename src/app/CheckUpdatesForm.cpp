@@ -13,9 +13,6 @@
 #include "text/JString.h"
 #include "ui/Topmost.h"
 #include "ui/Ui.h"
-#include "update/ResultLine.h"
-#include "update/UpdateInfo.h"
-#include "update/VersionDecision.h"
 
 namespace larkspan {
 namespace {
@@ -166,27 +163,25 @@ void CheckUpdatesForm::GoNow() {
 
 void CheckUpdatesForm::CheckUpdate() {
   AppGlobals& g = Globals();
-  const UpdateInfo info = ReadUpdateInfo(Inet1.OpenURL(g.UpdateInfoURL));
+  const CheckOutcome outcome =
+      DecideCheck(Inet1.OpenURL(g.UpdateInfoURL),
+                  {g.ProductName, g.InstalledVersion, g.InstalledBuild}, g.LangText);
   // The installer address is kept even when another field turns out empty.
-  if (info.fieldsTaken) g.DownloadURL = info.downloadUrl;
-  if (info.outcome == UpdateInfoOutcome::kServerError) {
+  if (const auto address = outcome.InstallerAddress()) g.DownloadURL = *address;
+  if (!outcome.release) {
     ShowServerError();
     return;
   }
-  ShowNews(info.version, info.edition, info.build, info.news);
+  ShowNews(outcome);
   TimingMark("result-line");
 }
 
 // ---------------------------------------------------------------- the result display
 
-void CheckUpdatesForm::ShowNews(std::u16string Ver, const std::u16string& EDYear,
-                                std::u16string Build, std::u16string News) {
-  const AppGlobals& g = Globals();
-  const ReleaseOutcome outcome = DecideRelease(g.InstalledVersion, g.InstalledBuild, Ver, Build);
-  if (outcome != ReleaseOutcome::kNothingNewer) DownloadCB.SetVisible(true);
-  StatusL.SetCaption(ResultLines(g.LangText, outcome, g.ProductName, EDYear, Ver, Build));
-  News = NewsText(News);
-  if (!News.empty()) NewsT.SetText(News);
+void CheckUpdatesForm::ShowNews(const CheckOutcome& outcome) {
+  if (outcome.downloadOffered) DownloadCB.SetVisible(true);
+  StatusL.SetCaption(outcome.resultLines);
+  if (!outcome.news.empty()) NewsT.SetText(outcome.news);
 }
 
 }  // namespace larkspan

@@ -1,9 +1,9 @@
 #pragma once
 #include <memory>
-#include <string>
 
 #include "net/Inet.h"
 #include "ui/Controls.h"
+#include "update/CheckOutcome.h"
 
 namespace larkspan {
 
@@ -27,9 +27,9 @@ class CheckUpdatesForm {
   void GoNow();
   // Fetches and takes apart the update information; fails to its caller on a failed fetch.
   void CheckUpdate();
-  // Compares the announced release with the installed one and shows the outcome and the news.
-  void ShowNews(std::u16string Ver, const std::u16string& EDYear, std::u16string Build,
-                std::u16string News);
+  // Shows the outcome of a check that found the fields complete: the Download button for a
+  // newer release, the result lines, and the news unless it is empty.
+  void ShowNews(const CheckOutcome& outcome);
 
  private:
   void Form_Load();

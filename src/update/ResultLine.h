@@ -1,6 +1,5 @@
 #pragma once
-// What the update window shows once the update information has been read: the result lines and
-// the news. Needs no window, so that the maker's tool prints exactly what the window shows.
+// The texts of the check's outcome (update/CheckOutcome.h): the result lines and the news.
 #include <string>
 
 #include "settings/Language.h"

@@ -58,7 +58,10 @@ TEST(FormLayouts, EveryLanguagesTextsFitBothWindows) {
     Main(u"Vantrel*3.1*0101000*http://127.0.0.1:9/update.txt", backend);
     // The result lines of a newer version and of a newer build, both two lines long.
     for (const char16_t* version : {u"10.25", u"3.1"}) {
-      Globals().UpdateWindow().ShowNews(version, u"2009", u"9999999", u"");
+      const AppGlobals& g = Globals();
+      Globals().UpdateWindow().ShowNews(
+          DecideCheck(u"2009#" + std::u16string(version) + u"#9999999#u#n",
+                      {g.ProductName, g.InstalledVersion, g.InstalledBuild}, g.LangText));
       ExpectTextsFit(Globals().UpdateWindow().Form(), CheckUpdatesFormLayout());
     }
     Window& down = Globals().DownloadWindow().Form();

@@ -91,7 +91,8 @@ TEST(Accessibility, BothWindowsAsAScreenReaderReadsThem) {
   CheckUpdatesForm update;
   update.Show();
   update.Form().GetTimer(checkupdates::DoJobTimer).SetEnabled(false);  // no check: it is shown
-  update.ShowNews(u"3.2", u"2026", u"0201000", u"Faster scans.<Crlf>- A dark theme");
+  update.ShowNews(DecideCheck(u"2026#3.2#0201000#u#Faster scans.<Crlf>- A dark theme",
+                              {kProductName, u"3.1", u"0101000"}, Globals().LangText));
   std::wstring tree =
       ReadTree(dynamic_cast<Win32Window&>(update.Form()).Handle(), L"Ostrafel - Read More");
   SetShellLauncher(launcher);

@@ -21,11 +21,10 @@
 #include "text/FileString.h"
 #include "text/JString.h"
 #include "text/NumberText.h"
+#include "update/CheckOutcome.h"
 #include "update/DownProgress.h"
 #include "update/OfferedName.h"
 #include "update/ResultLine.h"
-#include "update/UpdateInfo.h"
-#include "update/VersionDecision.h"
 
 namespace larkspan::publish {
 namespace {
@@ -111,20 +110,24 @@ class MessageRecorder final : public Runtime {
   Runtime* previous_;
 };
 
+// The updater's check of `text` for a user with `installed`, and the messages it shows on the
+// way.
 struct Reading {
-  UpdateInfo info;
+  CheckOutcome outcome;
   std::vector<std::u16string> messages;
 };
 
-Reading Read(const std::u16string& text) {
+Reading Read(const std::u16string& text, const InstalledProduct& installed = {},
+             const LangTable& langText = LangTable()) {
   MessageRecorder recorder;
-  UpdateInfo info = ReadUpdateInfo(text);
-  return {std::move(info), std::move(recorder.messages)};
+  CheckOutcome outcome = DecideCheck(text, installed, langText);
+  return {std::move(outcome), std::move(recorder.messages)};
 }
 
-// Why the updater shows error 300 after this reading; empty when it shows the result.
-std::u16string Why300(const std::u16string& text, const UpdateInfo& info) {
-  if (info.outcome == UpdateInfoOutcome::kFieldsComplete) return {};
+// Why the updater shows error 300 after this check; empty when it shows the result.
+std::u16string Why300(const std::u16string& text, const CheckOutcome& outcome) {
+  if (outcome.release) return {};
+  const UpdateInfo& info = outcome.info;
   if (TrimBlanks(text).empty()) return u"the text is empty";
   if (!info.fieldsTaken) {
     return u"the text begins with \"<head>\": the updater takes it for a web page";
@@ -161,11 +164,6 @@ void CheckBuild(std::u16string_view build) {
            u" reads beyond -32768 to 32767: the updater takes it as 0");
   }
 }
-
-// What the updater knows of the installed release.
-struct Installed {
-  std::u16string version, build;
-};
 
 struct Download {
   std::u16string failure;  // why the user's download would not work; empty when it would
@@ -244,23 +242,17 @@ Download DownloadInstaller(const InetSettings& transfer, const std::u16string& a
 
 // Prints what the update window shows after reading `text`; returns why the user is offered
 // no download, or nothing when the Download button shows.
-std::u16string ReportOutcome(const LangTable& langText, const Installed& installed,
-                             const std::u16string& text, const UpdateInfo& info,
+std::u16string ReportOutcome(const std::u16string& text, const CheckOutcome& outcome,
                              std::ostream& out) {
-  const std::u16string why = Why300(text, info);
+  const std::u16string why = Why300(text, outcome);
   if (!why.empty()) {
     out << "outcome: error 300, because " << Shown(why) << "\n";
     return u"the updater shows error 300";
   }
-  const ReleaseOutcome outcome =
-      DecideRelease(installed.version, installed.build, info.version, info.build);
-  out << "outcome: "
-      << (outcome == ReleaseOutcome::kNothingNewer ? "no Download button" : "Download button")
-      << "; the window shows\n  "
-      << ShownLines(
-             ResultLines(langText, outcome, kProductName, info.edition, info.version, info.build))
-      << "\nnews:\n  " << ShownLines(NewsText(info.news)) << "\n";
-  return outcome == ReleaseOutcome::kNothingNewer ? u"nothing newer is offered" : u"";
+  out << "outcome: " << (outcome.downloadOffered ? "Download button" : "no Download button")
+      << "; the window shows\n  " << ShownLines(outcome.resultLines) << "\nnews:\n  "
+      << ShownLines(outcome.news) << "\n";
+  return outcome.downloadOffered ? u"" : u"nothing newer is offered";
 }
 
 }  // namespace
@@ -316,9 +308,9 @@ std::u16string MakeUpdateText(const Release& release) {
 
   // Whatever else the updater would take otherwise shows when it reads the text back.
   const Reading reading = Read(text);
-  const std::u16string why = Why300(text, reading.info);
+  const std::u16string why = Why300(text, reading.outcome);
   if (!why.empty()) Refuse(why);
-  const UpdateInfo& info = reading.info;
+  const UpdateInfo& info = reading.outcome.info;
   const std::u16string* read[] = {&info.edition, &info.version, &info.build, &info.downloadUrl,
                                   &info.news};
   for (std::size_t i = 0; i < std::size(given); ++i) {
@@ -347,8 +339,8 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
   // The installed version and build as the updater's start-up takes them from a command line
   // that carries them: its fields 1 and 2.
   const std::u16string commandLine = u"larkspan-publish*" + installedText + u"*" + source;
-  const Installed installed{JNSplit(commandLine, u"*", 1, true),
-                            JNSplit(commandLine, u"*", 2, true)};
+  const InstalledProduct installed{kProductName, JNSplit(commandLine, u"*", 1, true),
+                                   JNSplit(commandLine, u"*", 2, true)};
 
   std::u16string text;
   if (IsWebAddress(source)) {
@@ -365,8 +357,8 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
     text = ToWide(ReadFileBytes(source, u"the update information"));
   }
   out << "update information: " << Shown(source) << " (" << text.size() << " characters)\n";
-  const Reading reading = Read(text);
-  const UpdateInfo& info = reading.info;
+  const Reading reading = Read(text, installed, langText);
+  const UpdateInfo& info = reading.outcome.info;
   if (info.fieldsTaken) {
     out << "  edition " << Shown(Quoted(info.edition)) << ", version "
         << Shown(Quoted(info.version)) << ", build " << Shown(Quoted(info.build)) << "\n";
@@ -377,11 +369,11 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
   out << "installed: version " << Shown(installed.version) << ", build " << Shown(installed.build)
       << "\n";
 
-  std::u16string verdict = ReportOutcome(langText, installed, text, info, out);
+  std::u16string verdict = ReportOutcome(text, reading.outcome, out);
   // The updater keeps the installer address even when another field is empty: it is checked
   // whenever there is one.
-  const std::u16string address = TrimBlanks(info.downloadUrl);
-  if (info.fieldsTaken && !address.empty()) {
+  const std::u16string address = TrimBlanks(reading.outcome.InstallerAddress().value_or(u""));
+  if (!address.empty()) {
     out << "installer: " << Shown(address) << "\n";
     const Download download = DownloadInstaller(transfer, address, out);
     if (verdict.empty()) verdict = download.failure;
