@@ -1,5 +1,4 @@
 #pragma once
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,14 +7,11 @@
 
 namespace larkspan {
 
-class CheckUpdatesForm;
-class DownForm;
-
 // The process-wide record: created empty when the process starts, filled at start-up, and
-// living until the process ends. Every text field is empty until set.
+// living until the process ends. Every text field is empty until set. Both windows read it;
+// start-up fills it and builds the windows (app/Startup.h).
 struct AppGlobals {
   AppGlobals();
-  ~AppGlobals();
 
   std::u16string CompanyName;
   std::u16string UpdaterVersion;
@@ -38,13 +34,6 @@ struct AppGlobals {
   std::vector<std::u16string> probeAddresses;
   // Design-time settings of the two transfer controls (port 80, time-out 60 s).
   InetSettings transferSettings;
-
-  // The two windows, single instances created on first use.
-  CheckUpdatesForm& UpdateWindow();
-  DownForm& DownloadWindow();
-
-  std::unique_ptr<CheckUpdatesForm> checkUpdatesForm;
-  std::unique_ptr<DownForm> downForm;
 };
 
 AppGlobals& Globals();
@@ -53,7 +42,9 @@ AppGlobals& Globals();
 // 0 to 1400.
 const std::u16string& Lang(int entry);
 
-// Replaces the process-wide record by a fresh, empty one (tests start every case from here).
-void ResetGlobals();
+// Empties start-up's texts and the installer address; the caller's field keeps its value.
+void ClearGlobals();
+// Clears the process-wide texts and ends the program at once; does not return.
+[[noreturn]] void ExitProgram();
 
 }  // namespace larkspan

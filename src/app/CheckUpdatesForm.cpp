@@ -4,7 +4,6 @@
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownForm.h"
-#include "app/Startup.h"
 #include "base/Failure.h"
 #include "net/Probe.h"
 #include "os/Shell.h"
@@ -30,7 +29,7 @@ std::u16string ErrorLine(const char16_t* number) {
 
 }  // namespace
 
-CheckUpdatesForm::CheckUpdatesForm()
+CheckUpdatesForm::CheckUpdatesForm(std::function<DownForm&()> downloadWindow)
     : form_(CurrentUi().NewWindow(CheckUpdatesFormLayout())),
       StatusL(form_->GetLabel(checkupdates::StatusL)),
       lblLastNews(form_->GetLabel(checkupdates::lblLastNews)),
@@ -41,7 +40,8 @@ CheckUpdatesForm::CheckUpdatesForm()
       imgReadMore(form_->GetImage(checkupdates::imgReadMore)),
       DoJobTimer(form_->GetTimer(checkupdates::DoJobTimer)),
       OnTopFormTimer(form_->GetTimer(checkupdates::OnTopFormTimer)),
-      Inet1(Globals().transferSettings) {
+      Inet1(Globals().transferSettings),
+      downloadWindow_(std::move(downloadWindow)) {
   form_->onLoad = [this] { Form_Load(); };
   form_->onQueryUnload = [this](bool& cancel) { Form_QueryUnload(cancel); };
   form_->onUnload = [this](bool& cancel) { Form_Unload(cancel); };
@@ -103,7 +103,7 @@ void CheckUpdatesForm::DownloadCB_Click() {
   // The download window must not be hidden behind this one: stop pushing it back on top.
   OnTopFormTimer.SetEnabled(false);
   SetOnTop(*form_, false);
-  Globals().DownloadWindow().ShowModal();
+  downloadWindow_().ShowModal();
 }
 
 void CheckUpdatesForm::imgDownload_Click() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "net/Inet.h"
@@ -7,6 +8,8 @@
 
 namespace larkspan {
 
+class DownForm;
+
 // The update window: on load it takes its texts from the language table, 200 ms later it
 // checks the maker's server for a newer release and shows the result and the news, keeps
 // itself on top every two seconds, and ends the program when it closes.
@@ -14,7 +17,9 @@ namespace larkspan {
 // Members named as the window's own controls carry those names; the rest end in "_".
 class CheckUpdatesForm {
  public:
-  CheckUpdatesForm();  // built by the program's user interface
+  // Built by the program's user interface; `downloadWindow` gives the window that the Download
+  // button shows.
+  explicit CheckUpdatesForm(std::function<DownForm&()> downloadWindow);
   ~CheckUpdatesForm();
   CheckUpdatesForm(const CheckUpdatesForm&) = delete;
   CheckUpdatesForm& operator=(const CheckUpdatesForm&) = delete;
@@ -57,6 +62,7 @@ class CheckUpdatesForm {
   Timer& DoJobTimer;
   Timer& OnTopFormTimer;
   Inet Inet1;
+  std::function<DownForm&()> downloadWindow_;
 };
 
 }  // namespace larkspan

@@ -4,7 +4,6 @@
 
 #include "app/AppGlobals.h"
 #include "app/DownFormLayout.h"
-#include "app/Startup.h"
 #include "base/Failure.h"
 #include "os/Paths.h"
 #include "os/Shell.h"

@@ -1,11 +1,12 @@
 #include "app/Startup.h"
 
-#include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "Product.h"
 #include "app/AppGlobals.h"
 #include "app/CheckUpdatesForm.h"
+#include "app/DownForm.h"
 #include "base/Failure.h"
 #include "os/CodePage.h"
 #include "os/Paths.h"
@@ -20,6 +21,18 @@ namespace {
 LanguageLoader& InstalledLoader() {
   static LanguageLoader loader;
   return loader;
+}
+
+// The two windows. Never destroyed at the end of the process: they belong to a back end that may
+// be gone by then, and the program ends by leaving the process anyway.
+struct Windows {
+  std::unique_ptr<CheckUpdatesForm> update;
+  std::unique_ptr<DownForm> download;
+};
+
+Windows& TheWindows() {
+  static Windows* const windows = new Windows();
+  return *windows;
 }
 
 void LoadLanguageTable() {
@@ -48,8 +61,25 @@ void Main(const std::u16string& argumentText, Ui& ui) {
   // Started without arguments (by hand, say): nothing to check, end quietly.
   if (g.CommandLine.empty()) ExitProgram();
   InitGlobals();
-  g.UpdateWindow().Show();
-  SetOnTop(g.UpdateWindow().Form(), true);
+  TheUpdateWindow().Show();
+  SetOnTop(TheUpdateWindow().Form(), true);
+}
+
+CheckUpdatesForm& TheUpdateWindow() {
+  std::unique_ptr<CheckUpdatesForm>& window = TheWindows().update;
+  if (!window) window = std::make_unique<CheckUpdatesForm>(TheDownloadWindow);
+  return *window;
+}
+
+DownForm& TheDownloadWindow() {
+  std::unique_ptr<DownForm>& window = TheWindows().download;
+  if (!window) window = std::make_unique<DownForm>();
+  return *window;
+}
+
+void ResetProgram() {
+  TheWindows() = {};
+  Globals() = AppGlobals();
 }
 
 void ReportInternalError(const char* what) {
@@ -79,21 +109,6 @@ void InitGlobals() {
   g.InstalledVersion = JNSplit(g.CommandLine, u"*", 1, true);
   g.InstalledBuild = JNSplit(g.CommandLine, u"*", 2, true);
   g.UpdateInfoURL = JNSplit(g.CommandLine, u"*", 3, true);
-}
-
-void ClearGlobals() {
-  AppGlobals& g = Globals();
-  for (std::u16string* text :
-       {&g.CompanyName, &g.UpdaterVersion, &g.CompanyURL, &g.ProductName, &g.InstalledVersion,
-        &g.UpdateInfoURL, &g.CommandLine, &g.DownloadURL, &g.InstalledBuild, &g.DownloaderVersion,
-        &g.DownloaderName, &g.DownloaderTitle}) {
-    text->clear();
-  }
-}
-
-void ExitProgram() {
-  ClearGlobals();
-  EndProgram();
 }
 
 }  // namespace larkspan

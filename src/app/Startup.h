@@ -6,6 +6,9 @@
 
 namespace larkspan {
 
+class CheckUpdatesForm;
+class DownForm;
+
 // The entry procedure: language, command line, the update window. `argumentText` is the
 // argument part of the command line, unchanged; `ui` is the platform's user interface, used
 // from now on for everything the program shows. Returns with the update window open and
@@ -13,9 +16,15 @@ namespace larkspan {
 void Main(const std::u16string& argumentText, Ui& ui);
 
 void InitGlobals();
-void ClearGlobals();
-// Clears the process-wide texts and ends the program at once; does not return.
-[[noreturn]] void ExitProgram();
+
+// The two windows, single instances built on first use: the update window by the entry
+// procedure, the download window by the update window's Download button.
+CheckUpdatesForm& TheUpdateWindow();
+DownForm& TheDownloadWindow();
+
+// Drops both windows and empties the process-wide record: tests start every case from here,
+// and end it so while the back end that built the windows still exists.
+void ResetProgram();
 
 // A programming error (a control that the layout does not hold, say) reached the top of the
 // program: shows its message as a critical message box and on standard error. The platform's

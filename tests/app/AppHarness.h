@@ -43,7 +43,7 @@ inline std::u16string RefusedUrl() {
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
+    ResetProgram();
     SetLanguageLoader(FillLanguage);
     // As start-up leaves the record, for the download window on its own.
     AppGlobals& g = Globals();
@@ -58,7 +58,7 @@ class AppTest : public ::testing::Test {
     std::filesystem::create_directories(folder);
   }
   void TearDown() override {
-    ResetGlobals();  // the windows belong to this test's back end: drop them while it exists
+    ResetProgram();  // the windows belong to this test's back end: drop them while it exists
     SetShellLauncher(previousLauncher_);
     std::filesystem::remove_all(folder);
   }
@@ -126,7 +126,7 @@ class DownloadTest : public AppTest {
     EXPECT_FALSE(Shown("btnStopDownload") || Shown(complete ? "btnCancel" : "btnRunFile"));
   }
 
-  DownForm& Form() { return Globals().DownloadWindow(); }
+  DownForm& Form() { return TheDownloadWindow(); }
 };
 
 }  // namespace larkspan::test

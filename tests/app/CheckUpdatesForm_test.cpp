@@ -11,7 +11,7 @@ constexpr char kError300[] = "(<334> 300)";
 class CheckTest : public AppTest {
  protected:
   void StartChecked(const char* updateText = "2026#3.2#0101001#http://h/setup.exe#New") {
-    ResetGlobals();
+    ResetProgram();
     http.Serve("/update.txt", Reply::Text(updateText));
     w = &StartAgainstServer(http.Url("/update.txt"));
   }

@@ -59,19 +59,19 @@ TEST(FormLayouts, EveryLanguagesTextsFitBothWindows) {
     // The result lines of a newer version and of a newer build, both two lines long.
     for (const char16_t* version : {u"10.25", u"3.1"}) {
       const AppGlobals& g = Globals();
-      Globals().UpdateWindow().ShowNews(
-          DecideCheck(u"2009#" + std::u16string(version) + u"#9999999#u#n",
-                      {g.ProductName, g.InstalledVersion, g.InstalledBuild}, g.LangText));
-      ExpectTextsFit(Globals().UpdateWindow().Form(), CheckUpdatesFormLayout());
+      TheUpdateWindow().ShowNews(DecideCheck(u"2009#" + std::u16string(version) + u"#9999999#u#n",
+                                             {g.ProductName, g.InstalledVersion, g.InstalledBuild},
+                                             g.LangText));
+      ExpectTextsFit(TheUpdateWindow().Form(), CheckUpdatesFormLayout());
     }
-    Window& down = Globals().DownloadWindow().Form();
+    Window& down = TheDownloadWindow().Form();
     down.Show();
     // The longest texts: four digits and two decimals, 100 %.
     down.GetLabel("lblDownVal").SetCaption(DownProgress(1073731338).After(1073731338).downText);
     down.GetLabel("lblFileSizeVal").SetCaption(SizeText(1073731338));
     down.GetLabel("lblTransferRateVal").SetCaption(RateText(INT16_MAX));
     ExpectTextsFit(down, DownFormLayout());
-    ResetGlobals();  // the windows belong to this back end: gone before it, fresh for the next
+    ResetProgram();  // the windows belong to this back end: gone before it, fresh for the next
   }
 }
 

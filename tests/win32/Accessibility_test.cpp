@@ -88,7 +88,7 @@ TEST(Accessibility, BothWindowsAsAScreenReaderReadsThem) {
   // The update window after a check that offers the release; Read More is pressed.
   std::vector<std::string> opened;
   const ShellLauncher launcher = SetShellLauncher([&](auto& argv) { opened.push_back(argv[1]); });
-  CheckUpdatesForm update;
+  CheckUpdatesForm update(TheDownloadWindow);
   update.Show();
   update.Form().GetTimer(checkupdates::DoJobTimer).SetEnabled(false);  // no check: it is shown
   update.ShowNews(DecideCheck(u"2026#3.2#0201000#u#Faster scans.<Crlf>- A dark theme",

@@ -169,9 +169,9 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   AppGlobals& g = Globals();
   g.probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
   g.CompanyURL = FromUtf8(http.Url("/"));
-  const HWND update = Top(g.UpdateWindow().Form());
-  const HWND offer = Part(g.UpdateWindow().Form(), "DownloadCB").Handle();
-  const HWND cancel = Part(g.DownloadWindow().Form(), "btnCancel").Handle();
+  const HWND update = Top(TheUpdateWindow().Form());
+  const HWND offer = Part(TheUpdateWindow().Form(), "DownloadCB").Handle();
+  const HWND cancel = Part(TheDownloadWindow().Form(), "btnCancel").Handle();
   const auto onTop = [&] { return (GetWindowLongW(update, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
   for (int i = 0; i < 500 && !IsWindowVisible(offer); ++i, Sleep(20)) Win32DoEvents();
   ASSERT_TRUE(IsWindowVisible(offer)) << "no offer after the check";
