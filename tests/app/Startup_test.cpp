@@ -1,4 +1,6 @@
-// Start-up: the three outcomes of the entry procedure.
+// Start-up: the three outcomes of the entry procedure, and the sites that its check probes.
+#include <cstdlib>
+
 #include "Product.h"
 #include "app/AppHarness.h"
 
@@ -25,11 +27,30 @@ TEST_F(StartupTest, EndsSilentlyOrRefusesWithoutAWindowOrOpensItOnTop) {
   EXPECT_TRUE(window.visible && backend.modalWindow == nullptr);
   EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
   EXPECT_EQ(ToUtf8(window.caption), "Quillmere - <1107> 3.15");  // the language came first
-  // The product's site is probed first, the maker's only when it does not answer.
-  EXPECT_EQ(Globals().probeAddresses,
-            (std::vector<std::u16string>{FromUtf8(deployment::kProductUrl),
-                                         FromUtf8(deployment::kCompanyUrl)}));
 }
+
+#ifndef _WIN32
+// The check probes the build's own sites: the product's first, the maker's when that does not
+// answer, then the maker's alone, and fetches. Every request goes through the user's proxy,
+// which here is the test's server: it sees them whatever the addresses are.
+TEST_F(StartupTest, ProbesTheProductsSiteFirstThenTheMakers) {
+  Reply dead;
+  dead.end = Reply::End::kReset;
+  http.Serve(deployment::kProductUrl, dead);
+  // The fixture keeps itself off any proxy (no_proxy); here it is the proxy, for the next check.
+  unsetenv("no_proxy");
+  unsetenv("NO_PROXY");
+  setenv("http_proxy", http.Url("").c_str(), 1);
+  Start(u"x*3.1*0101000*http://127.0.0.1:9/update.txt");
+  backend.Advance(200);
+  unsetenv("http_proxy");
+  std::vector<std::string> seen;
+  for (const Request& request : http.Requests()) seen.push_back(request.target);
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{deployment::kProductUrl, deployment::kCompanyUrl,
+                                      deployment::kCompanyUrl, "http://127.0.0.1:9/update.txt"}));
+}
+#endif
 
 }  // namespace
 }  // namespace larkspan::test
