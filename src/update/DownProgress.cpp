@@ -64,14 +64,11 @@ const ChunkProgress& DownProgress::After(std::int32_t downloaded) {
 }
 
 DownProgress::SizeKey DownProgress::SizeKeyOf(std::int32_t bytes) {
-  const char16_t separator = UserDecimalSeparator();
-  if (bytes < (1 << 10)) return {kSizeBytes, bytes, separator};
-  if (bytes < (1 << 20)) return {kSizeKilobytes, ShiftRounded(bytes, 10), separator};
+  if (bytes < (1 << 10)) return {kSizeBytes, bytes};
+  if (bytes < (1 << 20)) return {kSizeKilobytes, ShiftRounded(bytes, 10)};
   // Hundredths of a megabyte: bytes x 100 / 2^20 = bytes x 25 / 2^18.
-  if (bytes < (1 << 30)) {
-    return {kSizeMegabytes, ShiftRounded(std::int64_t{bytes} * 25, 18), separator};
-  }
-  return {kSizeGigabytes, ShiftRounded(std::int64_t{bytes} * 25, 28), separator};
+  if (bytes < (1 << 30)) return {kSizeMegabytes, ShiftRounded(std::int64_t{bytes} * 25, 18)};
+  return {kSizeGigabytes, ShiftRounded(std::int64_t{bytes} * 25, 28)};
 }
 
 std::u16string RateText(std::int16_t chunks) {

@@ -34,6 +34,7 @@ struct ChunkProgress {
 // The progress of one download of `fileSize` bytes (never 0: an empty body has no chunk). This
 // runs for every chunk, 16 000 times a second at 16 MiB/s: it keeps the storage of the text and
 // the size text of the previous chunk, which among the megabytes changes every ten chunks or so.
+// The decimal separator is the user's, which does not change while the program runs.
 class DownProgress {
  public:
   explicit DownProgress(std::int32_t fileSize) : fileSize_(fileSize) {}
@@ -43,13 +44,12 @@ class DownProgress {
   const ChunkProgress& After(std::int32_t downloaded);
 
  private:
-  // What a size text depends on: the unit that it is shown in, its number as rounded for that
-  // unit (whole bytes and kilobytes, hundredths of megabytes and gigabytes) and the decimal
-  // separator. Byte counts with equal keys have equal texts.
+  // What a size text depends on besides the separator: the unit that it is shown in and its
+  // number as rounded for that unit (whole bytes and kilobytes, hundredths of megabytes and
+  // gigabytes). Byte counts with equal keys have equal texts.
   struct SizeKey {
     std::int32_t unit = 0;
     std::int64_t number = 0;
-    char16_t separator = u'.';
     bool operator==(const SizeKey&) const = default;
   };
   static SizeKey SizeKeyOf(std::int32_t bytes);

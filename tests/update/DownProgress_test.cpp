@@ -1,5 +1,6 @@
 // The downloaded text is made for every chunk and keeps the size part of the previous one when
-// that part is the same: it must never show a size that the count no longer has.
+// that part is the same: it must never show a size that the count no longer has, whatever the
+// user's decimal separator.
 #include "update/DownProgress.h"
 
 #include <gtest/gtest.h>
@@ -23,12 +24,12 @@ TEST(DownTextTest, KeepsNoSizeTextPastItsCount) {
       {(1 << 30) - 600, (1 << 30) + 600, 1},
       {(std::int64_t{9} << 27) - 300, (std::int64_t{9} << 27) + 300, 1},
       {INT32_MAX - 3000, INT32_MAX, 1}};
-  DownProgress progress(INT32_MAX);
-  for (const auto& [from, to, step] : walks) {
-    for (std::int64_t count = from; count <= to; count += step) {
-      const auto bytes = static_cast<std::int32_t>(count);
-      for (const char16_t separator : {u'.', u','}) {
-        const ScopedDecimalSeparator scoped(separator);
+  for (const char16_t separator : {u'.', u','}) {
+    const ScopedDecimalSeparator scoped(separator);
+    DownProgress progress(INT32_MAX);
+    for (const auto& [from, to, step] : walks) {
+      for (std::int64_t count = from; count <= to; count += step) {
+        const auto bytes = static_cast<std::int32_t>(count);
         const ChunkProgress& shown = progress.After(bytes);
         ASSERT_EQ(shown.downText,
                   SizeText(bytes) + u"  ( " + FromUtf8(std::to_string(shown.percentage)) + u" % )")
