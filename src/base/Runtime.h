@@ -38,7 +38,7 @@ class Runtime {
 // program leaves the process with status 0.
 Runtime* UseRuntime(Runtime* runtime);
 
-// Shows a modal message box; an empty title shows the application's title (kAppTitle).
+// Shows a modal message box; an empty title shows the application's title (kAppTitle, Product.h).
 MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title = u"");
 void DoEvents();
 // Runs the program-end hooks, then ends the program through the installed runtime.

@@ -36,8 +36,9 @@ struct CheckOutcome {
 // The check's outcome for the fetched `updateText`: the text taken apart (a missing field shows
 // JNSplit's message through the run-time seam), then for complete fields the decision against
 // `installed`, the result lines from `langText` and the news. Every reading of the update text
-// goes through here, so a test that it must pass before anything of it is shown belongs first.
-// Nothing here fails: unreadable numbers read as 0 and the entries used lie inside the table.
+// goes through here: a check that the text must pass before any of it is shown belongs at the
+// start. Nothing here fails: unreadable numbers read as 0 and the entries used lie inside the
+// table.
 CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduct& installed,
                          const LangTable& langText);
 
