@@ -181,7 +181,8 @@ void CheckUpdatesForm::CheckUpdate() {
 void CheckUpdatesForm::ShowNews(const CheckOutcome& outcome) {
   if (outcome.downloadOffered) DownloadCB.SetVisible(true);
   StatusL.SetCaption(outcome.resultLines);
-  if (!outcome.news.empty()) NewsT.SetText(outcome.news);
+  const std::u16string news = outcome.News();
+  if (!news.empty()) NewsT.SetText(news);
 }
 
 }  // namespace larkspan

@@ -9,6 +9,10 @@ std::optional<std::u16string> CheckOutcome::InstallerAddress() const {
   return info.downloadUrl;
 }
 
+std::u16string CheckOutcome::News() const {
+  return NewsText(info.news);
+}
+
 CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduct& installed,
                          const LangTable& langText) {
   CheckOutcome outcome;
@@ -21,7 +25,6 @@ CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduc
   outcome.downloadOffered = release != ReleaseOutcome::kNothingNewer;
   outcome.resultLines =
       ResultLines(langText, release, installed.name, info.edition, info.version, info.build);
-  outcome.news = NewsText(info.news);
   return outcome;
 }
 

@@ -23,22 +23,23 @@ struct CheckOutcome {
   std::optional<ReleaseOutcome> release;
   // The status line of a decision: the result lines.
   std::u16string resultLines;
-  // The news with its line breaks; empty leaves the news box as it is.
-  std::u16string news;
   // A newer version or build: the Download button shows.
   bool downloadOffered = false;
 
   // The installer's address for the download: there whenever the fields were taken, also when
   // another field left the text unusable.
   std::optional<std::u16string> InstallerAddress() const;
+  // The news with its line breaks put in; empty leaves the news box as it is. Making it lets
+  // pending window events run at every character (JReplace), so the window makes it once the
+  // result lines show.
+  std::u16string News() const;
 };
 
 // The check's outcome for the fetched `updateText`: the text taken apart (a missing field shows
 // JNSplit's message through the run-time seam), then for complete fields the decision against
-// `installed`, the result lines from `langText` and the news. Every reading of the update text
-// goes through here: a check that the text must pass before any of it is shown belongs at the
-// start. Nothing here fails: unreadable numbers read as 0 and the entries used lie inside the
-// table.
+// `installed` and the result lines from `langText`. Every reading of the update text goes
+// through here: a check that the text must pass before any of it is shown belongs at the start.
+// Nothing here fails: unreadable numbers read as 0 and the entries used lie inside the table.
 CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduct& installed,
                          const LangTable& langText);
 

@@ -251,7 +251,7 @@ std::u16string ReportOutcome(const std::u16string& text, const CheckOutcome& out
   }
   out << "outcome: " << (outcome.downloadOffered ? "Download button" : "no Download button")
       << "; the window shows\n  " << ShownLines(outcome.resultLines) << "\nnews:\n  "
-      << ShownLines(outcome.news) << "\n";
+      << ShownLines(outcome.News()) << "\n";
   return outcome.downloadOffered ? u"" : u"nothing newer is offered";
 }
 
