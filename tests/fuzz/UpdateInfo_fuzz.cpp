@@ -1,7 +1,8 @@
-// Any response body as the update information that the check takes apart.
+// Any response body as the update information, through the whole check: taken apart, decided
+// against an installed release, the result lines and the news made.
 #include "FuzzSupport.h"
 #include "os/CodePage.h"
-#include "update/UpdateInfo.h"
+#include "update/CheckOutcome.h"
 
 using namespace larkspan;
 
@@ -11,6 +12,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  (void)ReadUpdateInfo(ToWide(fuzz::Bytes(data, size)));
+  static const LangTable langText;
+  const CheckOutcome outcome =
+      DecideCheck(ToWide(fuzz::Bytes(data, size)), {u"Vantrel", u"3.1", u"0101000"}, langText);
+  (void)outcome.News();
   return 0;
 }
