@@ -1,5 +1,5 @@
-// The download window: the name that the Save dialog offers, the body in chunks with its
-// progress and rate displays, the complete and stopped ends, the commands and the close rules.
+// The download window: the body in chunks with its progress and rate displays, the complete
+// and stopped ends, the commands and the close rules.
 // How a download ends on network and server faults is a row of the fault matrix.
 #include <chrono>
 #ifndef _WIN32
@@ -9,7 +9,6 @@
 #endif
 
 #include "app/AppHarness.h"
-#include "update/OfferedName.h"
 
 namespace larkspan::test {
 namespace {
@@ -20,33 +19,6 @@ void ExpectQuestion(const MessageRecord& m, const char* prompt) {
   EXPECT_EQ(ToUtf8(m.prompt), prompt);
   EXPECT_EQ(m.style, kMsgYesNo);
   EXPECT_EQ(ToUtf8(m.title), "Quillmere - Download Manager");
-}
-
-TEST(OfferedNameTest, HostileNamesStayInTheirFolderAndOthersAsTheyAre) {
-  const std::u16string x195(195, u'x'), y300(300, u'y');
-  const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"..\\..\\evil.exe", u"_.._evil.exe"},
-      {u".profile", u"profile"},
-      {u"a<b>c:d\"e|f?g*h/i.exe", u"a_b_c_d_e_f_g_h_i.exe"},
-      {u"\tset\x01up\x7f\x85.exe", u"_set_up__.exe"},
-      {u" . setup.exe. . ", u"setup.exe"},
-      {u"...", u""},
-      {u"con", u"_con"},
-      {u"Lpt9.tar.gz", u"_Lpt9.tar.gz"},
-      {u"NUL .txt", u"_NUL .txt"},
-      {y300 + u".exe", y300.substr(0, 196) + u".exe"},
-      {u"a." + y300, u"a." + y300.substr(0, 198)},  // no room left for the extension
-      {u"CON" + x195 + u"x." + x195 + u"x", u"_CO." + x195 + u"x"},  // the cut makes CON
-      {x195 + u"\U0001F600z.exe", x195 + u".exe"},  // a character is not split in two
-      // As they are:
-      {u"Gr\u00fc\u00dfe v2..1 (x64).exe", u"Gr\u00fc\u00dfe v2..1 (x64).exe"},
-      {u"COM0.exe", u"COM0.exe"},
-      {u"CONSOLE", u"CONSOLE"},
-  };
-  for (const auto& [lastPart, offered] : cases) {
-    EXPECT_EQ(OfferedFileName(lastPart), offered) << ToUtf8(lastPart);
-    EXPECT_EQ(OfferedFileName(offered), offered) << ToUtf8(offered);  // nothing left to change
-  }
 }
 
 struct BodyCase {
