@@ -25,6 +25,7 @@ Release Good() {
 }
 
 TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
+  const std::u16string longName = u"http://h/" + std::u16string(120, u'\u6587') + u".exe";
   const struct {
     std::u16string Release::*field;
     const char16_t* value;
@@ -44,6 +45,7 @@ TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
        "ends in \"report\\u202Efdp.exe\", which users would be offered to save as "
        "\"report_fdp.exe\""},
       {&Release::url, u"http://h/files/", "ends in \"/\": users would be offered no file name"},
+      {&Release::url, longName.c_str(), ".exe\", which users would be offered to save as"},
       {&Release::edition, u"<HEAD>2026", "begins with \"<head>\""},
       // The updater trims the blanks at both ends of the whole text.
       {&Release::edition, u" 2026", "read the edition as \"2026\""},
