@@ -15,13 +15,15 @@ namespace {
 
 const std::string kBody = PatternBody(8192);
 
-// A second download that chooses the file of a running one ends at once, and the first goes on
-// undisturbed to the whole installer.
+// While a download runs, its file holds what the window shows and others may read it; a second
+// download that chooses it ends at once, and the first goes on undisturbed to the whole
+// installer.
 TEST_F(DownloadTest, ASecondDownloadIntoTheSameFileLeavesTheFirstUndisturbed) {
   Offer(Reply::Text(kBody));
   bool refused = false;
   backend.onEveryYield = [&] {
     if (Chunks() != 2 || refused) return;
+    EXPECT_TRUE(ReadFile(Target()) == kBody.substr(0, 2048));
     TargetFile second;
     EXPECT_THROW(second.Open(Target()), Failure);
     refused = true;
