@@ -57,8 +57,9 @@ bool TakeLock(int fd) {
 
 // Removes the entry that the user agreed to replace, if there is one. A plain file is removed
 // only when no other download holds it, and the lock taken to find that out is kept until the
-// entry has gone. A symbolic link goes, and the file it points to stays as it was. Anything else
-// (a folder, a FIFO, a device) is refused. Nothing is removed when the folder forbids it.
+// entry has gone; one that this user cannot even read is no download's of theirs. A symbolic
+// link goes, and the file it points to stays as it was. Anything else (a folder, a FIFO, a
+// device) is refused. Nothing is removed when the folder forbids it.
 void RemoveReplaced(int folder, const char* name, const std::filesystem::path& path) {
   struct stat info {};
   if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -68,12 +69,11 @@ void RemoveReplaced(int folder, const char* name, const std::filesystem::path& p
   if (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode)) {
     CannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
   }
-  // A file that cannot be read (another user's) or is running cannot be held by a download of
-  // this user's; it is removed as it stands.
-  Descriptor held(S_ISREG(info.st_mode) ? RetryOnSignal([&] {
+  const auto look = [&] {
     return ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  })
-                                        : -1);
+  };
+  const Descriptor held(S_ISREG(info.st_mode) ? RetryOnSignal(look) : -1);
+  if (S_ISREG(info.st_mode) && held.Get() < 0 && errno != EACCES) CannotOpen(path, errno);
   if (held.Get() >= 0 && !TakeLock(held.Get())) {
     throw Failure(kBadFileName, path.string() + " is being written by another download");
   }
