@@ -85,11 +85,18 @@ void RemoveReplaced(int folder, const char* name, const std::filesystem::path& p
 std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   const std::filesystem::path name = path.filename();
   if (name.empty() || name == "." || name == "..") CannotOpen(path, EISDIR);
-  // Every step names the entry inside this one folder, wherever its path may lead meanwhile.
+  // Every step names the entry inside this one folder, wherever its path may lead meanwhile. A
+  // folder that this user may write in but not list is only named (O_PATH): downloads into it
+  // take no turns, and its entries are flushed as the file system does it.
   const std::filesystem::path parent = path.parent_path();
-  Descriptor folder(RetryOnSignal([&] {
-    return ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  }));
+  const auto openFolder = [&](int how) {
+    return RetryOnSignal([&] {
+      return ::open(parent.empty() ? "." : parent.c_str(), how | O_DIRECTORY | O_CLOEXEC);
+    });
+  };
+  int folderFd = openFolder(O_RDONLY);
+  if (folderFd < 0 && errno == EACCES) folderFd = openFolder(O_PATH);
+  const Descriptor folder(folderFd);
   if (folder.Get() < 0) CannotOpen(path, errno);
   // Downloads into one folder take turns at removing and creating its entries, so that none
   // removes a file that another has just created and not yet locked. A turn lasts a moment and
@@ -108,7 +115,7 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   if (!TakeLock(file.Get())) CannotOpen(path, EWOULDBLOCK);
   // The old entry's removal and the new one on the disk; a file system that cannot flush a
   // folder says so with EINVAL and keeps its entries with their files.
-  if (::fsync(folder.Get()) != 0 && errno != EINVAL) CannotOpen(path, errno);
+  if (::fsync(folder.Get()) != 0 && errno != EINVAL && errno != EBADF) CannotOpen(path, errno);
   return file.Release();
 }
 
