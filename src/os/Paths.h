@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -17,5 +18,8 @@ bool IsNormalFile(const std::filesystem::path& path);
 // its existence cannot be established. On Linux a symbolic link there counts as existing,
 // wherever it leads.
 bool CheckPathExist(const std::u16string& path);
+// The longest file name, in bytes of UTF-8, that the platform's file systems hold: 255 on
+// Linux; no limit in bytes on Windows, which counts UTF-16 units.
+std::size_t FileNameMaxBytes();
 
 }  // namespace larkspan

@@ -25,6 +25,7 @@ Release Good() {
 }
 
 TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
+  const std::u16string longName = u"http://h/" + std::u16string(120, u'\u6587') + u".exe";
   const struct {
     std::u16string Release::*field;
     const char16_t* value;
@@ -40,6 +41,11 @@ TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
       {&Release::build, u"01021e5", "part of the build \"01021e5\""},
       {&Release::url, u"ftp://h/setup.exe", "not an http or https address"},
       {&Release::url, u"http://h/..\\setup.exe", "would be offered to save as \"_setup.exe\""},
+      {&Release::url, u"http://h/report\u202Efdp.exe",
+       "ends in \"report\\u202Efdp.exe\", which users would be offered to save as "
+       "\"report_fdp.exe\""},
+      {&Release::url, u"http://h/files/", "ends in \"/\": users would be offered no file name"},
+      {&Release::url, longName.c_str(), ".exe\", which users would be offered to save as"},
       {&Release::edition, u"<HEAD>2026", "begins with \"<head>\""},
       // The updater trims the blanks at both ends of the whole text.
       {&Release::edition, u" 2026", "read the edition as \"2026\""},
@@ -108,6 +114,7 @@ TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
   } cases[] = {
       {"2026#3.2#0201000#%#n", u"0*0", 0,
        "A new version is available!\n  Vantrel2026 Version 3.2 Build 0201000\n"},
+      {"2026\xE2\x80\xAE#3.2#0201000#%#n", u"0*0", 0, "edition \"2026\\u202E\", version"},
       {"2026#3.1#0101001#%#n", u"3.1*0101000", 0,
        "A new build is available!\n  Vantrel 2026 Version 3.1 Build 0101001\n"},
       {"2026#3.1#0101000#%#n", u"3.1*0101000", 1, "You have the latest version.\nnews:\n  n\n"},

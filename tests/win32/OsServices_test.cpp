@@ -1,17 +1,14 @@
-// The Windows code-page, target-file and shell services, and the language files' test. (The
-// program's folder and whether a path exists: the journeys of larkspan.exe.)
+// The Windows code-page and shell services, and the language files' test. (The program's
+// folder and whether a path exists: the journeys of larkspan.exe; the target file: the saved
+// file's tests of the download window.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include "base/Failure.h"
-#include "base/Runtime.h"
 #include "os/CodePage.h"
 #include "os/Shell.h"
-#include "os/TargetFile.h"
 #include "settings/Language.h"
 
 namespace larkspan {
@@ -25,30 +22,6 @@ TEST(OsServicesTest, TextsMeetTheAnsiCodePageWithQuestionMarks) {
   EXPECT_EQ(ToNarrow(u"Fran\u00e7ais \u20ac"), "Fran\347ais \200");
   // No look-alike "a"; a character beyond 16 bits is two units, and two marks.
   EXPECT_EQ(ToNarrow(u"\u0101 \u4e2d \U0001F600"), "? ? ??");
-}
-
-TEST(OsServicesTest, TargetFileIsReplacedAndWrittenOutByTheProgramsEnd) {
-  const fs::path folder = fs::temp_directory_path() / L"larkspan \u4e2d";
-  fs::create_directories(folder);
-  const fs::path path = folder / L"setup.exe";
-  std::ofstream(folder / L"setup.exe") << "an older and longer file";
-  TargetFile file;
-  file.Open(path);
-  file.Append(reinterpret_cast<const std::uint8_t*>("abc"), 3);
-  file.Append(reinterpret_cast<const std::uint8_t*>("de"), 2);
-  RunProgramEndHooks();  // as the program's end does, with the file still open
-  std::ifstream written(folder / L"setup.exe", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abcde");
-  file.Close();
-  EXPECT_FALSE(file.IsOpen());
-  try {
-    file.Open(folder / L"missing" / L"setup.exe");
-    ADD_FAILURE() << "opened a file in a missing folder";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.Code(), kPathNotFound);
-  }
-  written.close();
-  fs::remove_all(folder);
 }
 
 // The language engine takes a hidden or a system file for a missing one.

@@ -190,7 +190,7 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   });
   SendMessageW(offer, BM_CLICK, 0, 0);
   SetSaveFileCall(previous);
-  const auto flags = std::to_wstring(OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
+  const auto flags = std::to_wstring(OFN_EXPLORER | OFN_HIDEREADONLY);
   EXPECT_EQ(dialogs,
             std::vector<std::wstring>{
                 L"C:\\users\\Zo\u00eb\\Desktop\\ *.exe|*.exe| vantrel_setup.exe " + flags});

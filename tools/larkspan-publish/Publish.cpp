@@ -36,29 +36,40 @@ std::u16string Quoted(std::u16string_view text) {
   return u"\"" + std::u16string(text) + u"\"";
 }
 
-[[noreturn]] void Refuse(std::u16string message) {
-  throw PublishError{std::move(message)};
-}
-
 // A text that came from the update information or a server, as the report prints it: control
 // characters (C0, DEL and C1) written as \xHH, so that the text can neither drive the maker's
-// terminal nor start a report line of its own.
+// terminal nor start a report line of its own, and the characters that hide themselves or turn
+// the text around them as \uHHHH (\UHHHHHHHH beyond 16 bits), so that it reads as it is.
 std::string Shown(std::u16string_view text) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  std::u16string escaped;
-  for (const char16_t c : text) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-      escaped +=
-          {u'\\', u'x', static_cast<char16_t>(kHex[c >> 4]), static_cast<char16_t>(kHex[c & 15])};
-    } else {
-      escaped += c;
+  const auto hex = [](std::u16string_view prefix, char32_t c, int digits) {
+    std::u16string written(prefix);
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+      written += static_cast<char16_t>(u"0123456789ABCDEF"[(c >> shift) & 15]);
     }
+    return written;
+  };
+  std::u16string escaped;
+  for (std::size_t at = 0; at < text.size();) {
+    const auto [c, width] = CharacterAt(text, at);
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      escaped += hex(u"\\x", c, 2);
+    } else if (IsInvisibleControl(c)) {
+      escaped += c > 0xFFFF ? hex(u"\\U", c, 8) : hex(u"\\u", c, 4);
+    } else {
+      escaped += text.substr(at, width);
+    }
+    at += width;
   }
   return ToNarrow(escaped);
 }
 
 std::string Shown(const char* narrow) {
   return Shown(ToWide(narrow));
+}
+
+// A refusal quotes what the maker gave, which is shown as check shows a server's texts.
+[[noreturn]] void Refuse(const std::u16string& message) {
+  throw PublishError{ToWide(Shown(message))};
 }
 
 // Lines that the window shows, separated by CR LF: each one shown, indented by two blanks.
@@ -297,9 +308,15 @@ std::u16string MakeUpdateText(const Release& release) {
   if (!IsWebAddress(release.url)) {
     Refuse(u"the installer address " + Quoted(release.url) + u" is not an http or https address");
   }
-  // The Save dialog offers the address's last part only as a plain file name.
+  // The Save dialog offers the address's last part only as a plain file name, as it reads and
+  // short enough for Linux and for Windows, where users of the same text save it.
   const std::u16string lastPart = GetFileName(TrimBlanks(release.url), u"/", true);
-  if (const std::u16string offered = OfferedFileName(lastPart); offered != lastPart) {
+  if (lastPart.empty()) {
+    Refuse(u"the installer address " + Quoted(release.url) +
+           u" ends in \"/\": users would be offered no file name");
+  }
+  if (const std::u16string offered = OfferedFileName(lastPart, kLinuxNameBytes);
+      offered != lastPart) {
     Refuse(u"the installer address ends in " + Quoted(lastPart) +
            u", which users would be offered to save as " + Quoted(offered));
   }

@@ -31,8 +31,9 @@ std::u16string NewsField(std::u16string fileText);
 // The update-information text of `release`: its five fields joined with "#". Throws
 // PublishError when a user's updater would misread the text: a "#" in a field, a blank field,
 // a version that is not a plain number other than 0, a build part beyond 16 bits, an address
-// that is not http or https or whose last part the Save dialog would not offer as it stands,
-// a text that reads as a web page, a field that reads back otherwise.
+// that is not http or https, that ends in "/" or whose last part the Save dialog would not offer
+// as it stands on Linux and on Windows, a text that reads as a web page, a field that reads back
+// otherwise.
 std::u16string MakeUpdateText(const Release& release);
 
 // Reads the update information at `source` (an http or https address; anything else is a file)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -66,6 +67,10 @@ bool CheckPathExist(const std::u16string& path) {
   // A symbolic link counts as what it is, an existing entry, even when it leads nowhere.
   struct stat info {};
   return lstat(std::filesystem::path(path).c_str(), &info) == 0;
+}
+
+std::size_t FileNameMaxBytes() {
+  return NAME_MAX;
 }
 
 }  // namespace larkspan

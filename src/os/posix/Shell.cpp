@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "base/Failure.h"
+#include "base/Utf8.h"
 #include "os/CodePage.h"
 
 namespace larkspan {
@@ -46,8 +47,10 @@ void LaunchDetached(const std::vector<std::string>& argv) {
   }
 }
 
+// The file goes as the bytes that name it on the disk: UTF-8, as the target file and every
+// other path of the program reach the system, whatever the locale's character set.
 std::vector<std::string> Arguments(const std::u16string& file, const std::u16string& parameters) {
-  std::vector<std::string> argv{"xdg-open", ToNarrow(file)};
+  std::vector<std::string> argv{"xdg-open", ToUtf8(file)};
   std::istringstream words(ToNarrow(parameters));
   for (std::string word; words >> word;) argv.push_back(word);
   return argv;

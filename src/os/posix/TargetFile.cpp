@@ -1,11 +1,15 @@
 #include "os/TargetFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #include "base/Failure.h"
 
@@ -18,35 +22,101 @@ namespace {
   throw Failure(code, "cannot open " + path.string() + ": " + std::strerror(error));
 }
 
+// A descriptor that closes itself.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+template <class Call>
+int RetryOnSignal(Call call) {
+  int result;
+  do {
+    result = call();
+  } while (result < 0 && errno == EINTR);
+  return result;
+}
+
+// Takes the lock that a download holds on its file as long as it writes it; false when
+// another holds it. A file system that keeps no locks holds none, and each file there counts
+// as free.
+bool TakeLock(int fd) {
+  return RetryOnSignal([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0 ||
+         errno != EWOULDBLOCK;
+}
+
+// Removes the entry that the user agreed to replace, if there is one. A plain file is removed
+// only when no other download holds it, and the lock taken to find that out is kept until the
+// entry has gone; one that this user cannot even read is no download's of theirs. A symbolic
+// link goes, and the file it points to stays as it was. Anything else (a folder, a FIFO, a
+// device) is refused. Nothing is removed when the folder forbids it.
+void RemoveReplaced(int folder, const char* name, const std::filesystem::path& path) {
+  struct stat info {};
+  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return;
+    CannotOpen(path, errno);
+  }
+  if (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode)) {
+    CannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+  }
+  const auto look = [&] {
+    return ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  };
+  const Descriptor held(S_ISREG(info.st_mode) ? RetryOnSignal(look) : -1);
+  if (S_ISREG(info.st_mode) && held.Get() < 0 && errno != EACCES) CannotOpen(path, errno);
+  if (held.Get() >= 0 && !TakeLock(held.Get())) {
+    throw Failure(kBadFileName, path.string() + " is being written by another download");
+  }
+  if (::unlinkat(folder, name, 0) != 0 && errno != ENOENT) CannotOpen(path, errno);
+}
+
 }  // namespace
 
 std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
-  // A symbolic link at the chosen path is what the user agreed to replace: the link goes and a
-  // new file takes its place, and the file that it pointed to stays as it was. Anything else
-  // that is not a plain file (a folder, a FIFO, a device) is refused before it is opened.
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0) {
-    if (S_ISLNK(info.st_mode)) {
-      if (::unlink(path.c_str()) != 0 && errno != ENOENT) CannotOpen(path, errno);
-    } else if (!S_ISREG(info.st_mode)) {
-      CannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-    }
+  const std::filesystem::path name = path.filename();
+  if (name.empty() || name == "." || name == "..") CannotOpen(path, EISDIR);
+  // Every step names the entry inside this one folder, wherever its path may lead meanwhile. A
+  // folder that this user may write in but not list is only named (O_PATH): downloads into it
+  // take no turns, and its entries are flushed as the file system does it.
+  const std::filesystem::path parent = path.parent_path();
+  const auto openFolder = [&](int how) {
+    return RetryOnSignal([&] {
+      return ::open(parent.empty() ? "." : parent.c_str(), how | O_DIRECTORY | O_CLOEXEC);
+    });
+  };
+  int folderFd = openFolder(O_RDONLY);
+  if (folderFd < 0 && errno == EACCES) folderFd = openFolder(O_PATH);
+  const Descriptor folder(folderFd);
+  if (folder.Get() < 0) CannotOpen(path, errno);
+  // Downloads into one folder take turns at removing and creating its entries, so that none
+  // removes a file that another has just created and not yet locked. A turn lasts a moment and
+  // ends when the folder is closed; one that some other program keeps longer is not waited for.
+  for (int tries = 0; tries < 100 && !TakeLock(folder.Get()); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  // Mode 0666 less the user's umask, as any program creates a plain file; close-on-exec so
-  // that a program started through the shell does not inherit it. Should something put a link
-  // or a FIFO there in the meantime, the open neither follows the one nor waits for a reader
-  // of the other, and what it opened is looked at again.
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) CannotOpen(path, errno);
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    CannotOpen(path, EINVAL);
-  }
-  return fd;
+  RemoveReplaced(folder.Get(), name.c_str(), path);
+  // A new file, made here and now: mode 0666 less the user's umask, as any program creates a
+  // plain file; close-on-exec, so that a program started through the shell does not inherit it.
+  Descriptor file(RetryOnSignal([&] {
+    return ::openat(folder.Get(), name.c_str(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  }));
+  if (file.Get() < 0) CannotOpen(path, errno);
+  if (!TakeLock(file.Get())) CannotOpen(path, EWOULDBLOCK);
+  // The old entry's removal and the new one on the disk; a file system that cannot flush a
+  // folder says so with EINVAL and keeps its entries with their files.
+  if (::fsync(folder.Get()) != 0 && errno != EINVAL && errno != EBADF) CannotOpen(path, errno);
+  return file.Release();
 }
 
 void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size) {
@@ -63,8 +133,15 @@ void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::s
   }
 }
 
+void TargetFile::SyncHandle(std::intptr_t handle) {
+  if (RetryOnSignal([handle] { return ::fsync(static_cast<int>(handle)); }) != 0) {
+    throw Failure(kBadFileName,
+                  std::string("cannot flush the target file to the disk: ") + std::strerror(errno));
+  }
+}
+
 void TargetFile::CloseHandle(std::intptr_t handle) noexcept {
-  // A failing close still releases the descriptor; the data is already written.
+  // A failing close still releases the descriptor and the lock; the data is already written.
   ::close(static_cast<int>(handle));
 }
 

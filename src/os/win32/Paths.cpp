@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "os/win32/WideText.h"
 
 namespace larkspan {
@@ -35,6 +37,10 @@ bool IsNormalFile(const std::filesystem::path& path) {
 
 bool CheckPathExist(const std::u16string& path) {
   return !path.empty() && GetFileAttributesW(WideChars(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::size_t FileNameMaxBytes() {
+  return SIZE_MAX;
 }
 
 }  // namespace larkspan

@@ -19,18 +19,27 @@ std::string SystemError(DWORD error) {
   return "system error " + std::to_string(error);
 }
 
+[[noreturn]] void CannotOpen(const std::filesystem::path& path, DWORD error) {
+  const int code = error == ERROR_PATH_NOT_FOUND ? kPathNotFound : kBadFileName;
+  throw Failure(code, "cannot open " + ToUtf8(path.u16string()) + ": " + SystemError(error));
+}
+
 }  // namespace
 
 std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
-  // Others may read the file while it grows; the handle is not inherited by a program that
-  // the shell starts.
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  // What the user agreed to replace goes first, and only this name of it: a hard link's other
+  // names keep their data, and a symbolic link goes without its target. A file that another
+  // download holds cannot be deleted (its share mode lets no one), and stays as it is.
+  if (!DeleteFileW(path.c_str())) {
     const DWORD error = GetLastError();
-    const int code = error == ERROR_PATH_NOT_FOUND ? kPathNotFound : kBadFileName;
-    throw Failure(code, "cannot open " + ToUtf8(path.u16string()) + ": " + SystemError(error));
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) CannotOpen(path, error);
   }
+  // A new file, which fails when anything has taken the name meanwhile. While it is open, others
+  // may read it but neither write nor delete it; the handle is not inherited by a program that
+  // the shell starts.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) CannotOpen(path, GetLastError());
   return reinterpret_cast<std::intptr_t>(file);
 }
 
@@ -44,6 +53,13 @@ void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::s
     }
     data += written;
     size -= written;
+  }
+}
+
+void TargetFile::SyncHandle(std::intptr_t handle) {
+  if (!FlushFileBuffers(AsHandle(handle))) {
+    throw Failure(kBadFileName,
+                  "cannot flush the target file to the disk: " + SystemError(GetLastError()));
   }
 }
 

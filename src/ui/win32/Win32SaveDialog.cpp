@@ -1,6 +1,7 @@
 #include "ui/win32/Win32SaveDialog.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -52,14 +53,19 @@ void Win32SaveDialog::ShowSave() {
   dialog.nMaxFile = static_cast<DWORD>(path.size());
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   // No overwrite prompt (the download asks its own question) and no check of the folder: a
-  // path in a missing folder is the download's failure, which it shows as stopped. The
-  // program's own folder stays the current one.
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (saveFileCall ? saveFileCall(dialog) : GetSaveFileNameW(&dialog)) {
-    FileName = FromWideChars(path.c_str());
-  } else {
+  // path in a missing folder is the download's failure, which it shows as stopped.
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!(saveFileCall ? saveFileCall(dialog) : GetSaveFileNameW(&dialog))) {
     FileName.clear();
+    return;
   }
+  FileName = FromWideChars(path.c_str());
+  // The chosen folder becomes the current one, as the dialog makes the folder it browsed to,
+  // and also when the user typed the path: Run File names no folder, and the installer starts
+  // in its own. The program finds its own files beside itself, never in the current folder,
+  // and looks for no DLL there either.
+  SetDllDirectoryW(L"");
+  SetCurrentDirectoryW(std::filesystem::path(path.c_str()).parent_path().c_str());
 }
 
 }  // namespace larkspan

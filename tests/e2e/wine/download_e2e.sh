@@ -3,7 +3,8 @@
 # installer address ends in "/..\..\VantrelSetup.exe", and the Save dialog offers a name in
 # the desktop folder, "_.._VantrelSetup.exe", which is there: the program asks, and No brings
 # the dialog back. It takes a typed path, the installer arrives there byte for byte, and Run
-# File really runs it: the served installer is a small Windows program that leaves a mark.
+# File really runs it in its own folder: the served installer is a small Windows program that
+# leaves a mark, and in it the folder it was started in.
 # Close returns to the update window, whose Cancel ends the program.
 # shellcheck source=tests/e2e/wine/lib.sh disable=SC2086
 source "$(dirname "$0")/lib.sh"
@@ -32,6 +33,8 @@ settled_shot "$down" "$SHOTS/windows-download-complete.png"
 
 click_at "$down" $RUN_FILE_AT
 wait_for 20 "the saved installer running and leaving its mark" test -s "$SAVED.ran"
+[ "$(cat "$SAVED.ran")" = "C:\\$WORK_C\\chosen folder" ] ||
+  fail "the installer started in $(cat "$SAVED.ran"), not in its own folder"
 click_at "$down" $CLOSE_AT
 wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
 shown "Update Manager" || fail "the update window went with it"
