@@ -83,7 +83,6 @@ void ResetProgram() {
 }
 
 void ReportInternalError(const char* what) {
-  RunProgramEndHooks();  // the download's file keeps what it took, whatever comes next
   const std::u16string message =
       u"Larkspan stopped because of an internal error:\r\n" + FromUtf8(what);
   std::fprintf(stderr, "larkspan: internal error: %s\n", what);

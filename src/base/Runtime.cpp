@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "Product.h"
 #include "base/Utf8.h"
@@ -28,11 +27,6 @@ class ConsoleRuntime final : public Runtime {
 ConsoleRuntime console;
 Runtime* current = &console;
 
-std::vector<ProgramEndHook>& Hooks() {
-  static std::vector<ProgramEndHook> hooks;
-  return hooks;
-}
-
 }  // namespace
 
 Runtime* UseRuntime(Runtime* runtime) {
@@ -50,17 +44,8 @@ void DoEvents() {
 }
 
 void EndProgram() {
-  RunProgramEndHooks();  // the end runs no destructors
   current->EndProgram();
   std::abort();  // a runtime's EndProgram never returns
-}
-
-void AtProgramEnd(ProgramEndHook hook) {
-  Hooks().push_back(hook);
-}
-
-void RunProgramEndHooks() noexcept {
-  for (ProgramEndHook hook : Hooks()) hook();
 }
 
 }  // namespace larkspan

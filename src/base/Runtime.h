@@ -41,15 +41,7 @@ Runtime* UseRuntime(Runtime* runtime);
 // Shows a modal message box; an empty title shows the application's title (kAppTitle, Product.h).
 MsgBoxResult MsgBox(const std::u16string& prompt, int style, const std::u16string& title = u"");
 void DoEvents();
-// Runs the program-end hooks, then ends the program through the installed runtime.
+// Ends the program at once through the installed runtime; no destructor runs.
 [[noreturn]] void EndProgram();
-
-// Program-end hooks: what must still happen when the program ends at once, without running a
-// destructor (the target file writes out what it holds back). A hook is added once, never
-// throws, and may run more than once: at EndProgram and wherever the program ends on an
-// internal error.
-using ProgramEndHook = void (*)() noexcept;
-void AtProgramEnd(ProgramEndHook hook);
-void RunProgramEndHooks() noexcept;
 
 }  // namespace larkspan

@@ -53,7 +53,6 @@ void EndOnInternalError(const char* what) {
   } else {
     std::fprintf(stderr, "larkspan: internal error: %s\n", what);
   }
-  RunProgramEndHooks();
   std::fflush(nullptr);
   ExitProcess(kInternalErrorStatus);
 }

@@ -163,8 +163,8 @@ bool Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       result = TRUE;
       return true;
     case WM_ENDSESSION:
-      // The session ends: so does the program, as its own end does, with what the download's
-      // file holds back written out first.
+      // The session ends: so does the program, as its own end does; the download's file keeps
+      // every chunk written so far.
       if (wParam != FALSE) EndProgram();
       return true;
     default:
