@@ -89,7 +89,7 @@ P256PublicKey::~P256PublicKey() = default;
 
 bool P256PublicKey::Verifies(std::string_view message, const P256Signature& signature) const {
   if (!state_) return false;
-  // libcrypto takes the signature DER-encoded: r and s go in as numbers and come out so.
+  // libcrypto takes the signature DER-encoded: its own functions make that of r and s.
   Signature sig(ECDSA_SIG_new());
   BIGNUM* r = BN_bin2bn(signature.data(), 32, nullptr);
   BIGNUM* s = BN_bin2bn(signature.data() + 32, 32, nullptr);
