@@ -56,3 +56,15 @@ start_server() {
 cpu_seconds() {
   awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print ($12 + $13) / hz }' "/proc/$1/stat"
 }
+
+# The wine server of prefix $1 (other prefixes may have servers of their own).
+wineserver_pid() {
+  local pid
+  for pid in $(pgrep -f "^/usr/lib/wine/wineserver"); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1"; then
+      echo "$pid"
+      return
+    fi
+  done
+  die "no wine server for $1"
+}

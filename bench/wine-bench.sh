@@ -51,18 +51,6 @@ export DISPLAY
 keeper=$!
 sleep 2
 
-# The wine server of this bench's prefix (other prefixes may have servers of their own).
-wineserver_pid() {
-  local pid
-  for pid in $(pgrep -f "^/usr/lib/wine/wineserver"); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$PREFIX"; then
-      echo "$pid"
-      return
-    fi
-  done
-  die "no wine server for $PREFIX"
-}
-
 # Runs a Windows program of the build with its standard error in $1; the rest are its arguments.
 start_program() {
   local log=$1
@@ -124,7 +112,7 @@ for _ in $(seq "$DOWNLOAD_RUNS"); do
   wait_mark "$log" result-line 30 || die "no result line: $(cat "$log")"
   window=$(xdotool search --onlyvisible --name 'Update Manager' | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  ws=$(wineserver_pid) ws_before=$(cpu_seconds "$ws")
+  ws=$(wineserver_pid "$PREFIX") ws_before=$(cpu_seconds "$ws")
   # The pointer then leaves the windows: under Wine, a pointer resting on a themed control
   # makes Wine poll it every 10 ms for as long as it stays, whatever the program does.
   xdotool mousemove --sync $((X + 400)) $((Y + 32)) click 1 mousemove 1000 10

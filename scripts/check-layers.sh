@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the includes between the folders of src/ only point down the layers, as
 # docs/architecture.md draws them. From the bottom up:
-#   0 base   1 os   2 text   3 net, settings   4 ui, update   5 app   6 main
+#   0 base   1 os, crypto   2 text   3 net, settings   4 ui, update   5 app   6 main
 # A file may include its own folder and the folders of lower layers; an include of its own
 # layer's other folder or of a higher layer is an arrow up, and so is any include between
 # folders that have no layer here. Prints every one and fails when there is one.
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]+/' src |
   awk -F: '
     BEGIN {
-      split("base:0 os:1 text:2 net:3 settings:3 ui:4 update:4 app:5 main:6", pairs, " ")
+      split("base:0 os:1 crypto:1 text:2 net:3 settings:3 ui:4 update:4 app:5 main:6", pairs, " ")
       for (i in pairs) { split(pairs[i], p, ":"); rank[p[1]] = p[2] }
     }
     {

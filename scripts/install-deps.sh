@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libcurl4-openssl-dev libsqlite3-dev
+  libcurl4-openssl-dev libsqlite3-dev libssl-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xauth xdotool imagemagick x11-utils
   dbus-daemon at-spi2-core python3-pyatspi

@@ -103,9 +103,9 @@ for exe in build-win/bin/*.exe build-win/tests/*.exe; do
   x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'
 done | tr 'a-z' 'A-Z' | sort -u | while read -r dll; do
   case "$dll" in
-    ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | CRYPT32.DLL | GDI32.DLL | KERNEL32.DLL | \
-      MSIMG32.DLL | MSVCRT.DLL | OLE32.DLL | OLEACC.DLL | OLEAUT32.DLL | SHELL32.DLL | USER32.DLL | \
-      UXTHEME.DLL | WININET.DLL | WS2_32.DLL) ;;
+    ADVAPI32.DLL | BCRYPT.DLL | COMCTL32.DLL | COMDLG32.DLL | CRYPT32.DLL | GDI32.DLL | \
+      KERNEL32.DLL | MSIMG32.DLL | MSVCRT.DLL | OLE32.DLL | OLEACC.DLL | OLEAUT32.DLL | SHELL32.DLL | \
+      USER32.DLL | UXTHEME.DLL | WININET.DLL | WS2_32.DLL) ;;
     *) echo "build-win: $dll is not a DLL that Windows ships" >&2 && exit 1 ;;
   esac
 done

@@ -1,9 +1,11 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net/Inet.h"
 #include "settings/Language.h"
+#include "update/ReleaseSignature.h"
 
 namespace larkspan {
 
@@ -34,6 +36,10 @@ struct AppGlobals {
   std::vector<std::u16string> probeAddresses;
   // Design-time settings of the two transfer controls (port 80, time-out 60 s).
   InetSettings transferSettings;
+  // The release key of a deployment with signed releases, empty without one; and the installer
+  // that the verified update information names, which the download must match.
+  std::string releaseKey;
+  std::optional<SignedInstaller> signedInstaller;
 };
 
 AppGlobals& Globals();

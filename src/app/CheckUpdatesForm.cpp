@@ -165,9 +165,10 @@ void CheckUpdatesForm::CheckUpdate() {
   AppGlobals& g = Globals();
   const CheckOutcome outcome =
       DecideCheck(Inet1.OpenURL(g.UpdateInfoURL),
-                  {g.ProductName, g.InstalledVersion, g.InstalledBuild}, g.LangText);
+                  {g.ProductName, g.InstalledVersion, g.InstalledBuild}, g.LangText, g.releaseKey);
   // The installer address is kept even when another field turns out empty.
   if (const auto address = outcome.InstallerAddress()) g.DownloadURL = *address;
+  g.signedInstaller = outcome.installer;
   if (!outcome.release) {
     ShowServerError();
     return;

@@ -1,5 +1,7 @@
 #include "app/DownForm.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "app/AppGlobals.h"
@@ -193,11 +195,25 @@ DownForm::RunEnd DownForm::Download() {
 
   const std::int32_t fileSize = AwaitResponse();
   TimingMark("download-body", fileSize);
+  // A build with a release key takes only the installer that the verified update information
+  // names: another size stops the download before anything is written.
+  const bool keyed = !Globals().releaseKey.empty();
+  installerCheck_.reset();
+  if (keyed) installerCheck_.emplace(Globals().signedInstaller);
+  if (keyed && !installerCheck_->SizeMatches(fileSize)) return RunEnd::kStopped;
   // Only now is the target touched: a request that failed before leaves an existing file as
-  // it was.
-  target_.Open(targetPath);
+  // it was. A keyed download writes beside it, under a name that no double-click starts, and
+  // the file takes the chosen name only once its bytes are the signed ones.
+  if (keyed) {
+    const std::filesystem::path part(targetPath + u".part");
+    target_.Open(part);
+    unverified_ = part;
+  } else {
+    target_.Open(targetPath);
+  }
   if (!ReceiveBody(fileSize)) return RunEnd::kStopped;
   target_.Flush();  // a write that fails now still ends the download as stopped
+  if (keyed && !KeepVerified(targetPath)) return RunEnd::kStopped;
   CompleteDownload();
   return RunEnd::kCompleted;
 }
@@ -252,8 +268,21 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
     lblDownVal.SetCaption(shown.downText);
     ProBarDownload.SetValue(shown.barValue);
     target_.Append(chunk.data(), chunk.size());
+    if (installerCheck_) installerCheck_->Add(chunk.data(), chunk.size());
     DoEvents();
   }
+  return true;
+}
+
+// The whole body of a keyed download is written: the file takes the chosen name, replacing what
+// is there, when its digest is the signed one; false otherwise.
+bool DownForm::KeepVerified(const std::filesystem::path& targetPath) {
+  if (!installerCheck_->DigestMatches()) return false;
+  target_.Close();
+  std::error_code error;
+  std::filesystem::rename(unverified_, targetPath, error);
+  if (error) return false;
+  unverified_.clear();
   return true;
 }
 
@@ -271,8 +300,9 @@ void DownForm::CompleteDownload() {
   TimingMark("download-complete");
 }
 
-// Stop, Cancel and every failure end here. Nothing is deleted: the file keeps what was written,
-// and the size, downloaded, rate and bar displays keep their last values.
+// Stop, Cancel and every failure end here. The file keeps what was written, and the size,
+// downloaded, rate and bar displays keep their last values. Only the unverified bytes of a
+// keyed download go: they are not known to be the maker's.
 void DownForm::TakeStoppedPath() {
   DownStopped = true;
   if (DownInet) DownInet->Cancel();
@@ -282,6 +312,11 @@ void DownForm::TakeStoppedPath() {
   btnStopDownload.SetVisible(false);
   btnClose.SetVisible(true);
   target_.Close();
+  if (!unverified_.empty()) {
+    std::error_code error;
+    std::filesystem::remove(unverified_, error);
+    unverified_.clear();
+  }
   TimingMark("download-stopped");
 }
 

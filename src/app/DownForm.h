@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "net/Inet.h"
 #include "os/TargetFile.h"
 #include "ui/Controls.h"
+#include "update/ReleaseSignature.h"
 
 namespace larkspan {
 
@@ -52,6 +55,7 @@ class DownForm {
   bool ChooseTarget(const std::u16string& address);
   std::int32_t AwaitResponse();
   bool ReceiveBody(std::int32_t fileSize);
+  bool KeepVerified(const std::filesystem::path& targetPath);
   void CompleteDownload();
   void TakeStoppedPath();
 
@@ -80,6 +84,10 @@ class DownForm {
   std::unique_ptr<SaveDialog> CMD;  // the Save dialog; a new one at each opening
   std::unique_ptr<Inet> DownInet;   // the transfer of the running download
   TargetFile target_;               // the file of the running download
+  // A build with a release key: what the installer must match, and the file that holds its
+  // bytes until they do.
+  std::optional<InstallerCheck> installerCheck_;
+  std::filesystem::path unverified_;
   // StartDownload is running: a close that would go ahead now waits for its end.
   bool downloadRunning_ = false;
 };

@@ -52,9 +52,10 @@ LanguageLoader SetLanguageLoader(LanguageLoader loader) {
   return previous;
 }
 
-void Main(const std::u16string& argumentText, Ui& ui) {
+void Main(const std::u16string& argumentText, Ui& ui, std::string_view releaseKey) {
   UseUi(&ui);
   AppGlobals& g = Globals();
+  g.releaseKey = releaseKey;
   // The language comes first, before any window or message could want a text.
   ResumeNext([&] { LoadLanguageTable(); });
   g.CommandLine = argumentText;

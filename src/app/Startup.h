@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "ui/Ui.h"
 
@@ -11,9 +12,10 @@ class DownForm;
 
 // The entry procedure: language, command line, the update window. `argumentText` is the
 // argument part of the command line, unchanged; `ui` is the platform's user interface, used
-// from now on for everything the program shows. Returns with the update window open and
+// from now on for everything the program shows; `releaseKey` is the program's release key
+// (ReleaseKey.h), empty in a build without one. Returns with the update window open and
 // topmost, or ends the program (empty argument text, refusal).
-void Main(const std::u16string& argumentText, Ui& ui);
+void Main(const std::u16string& argumentText, Ui& ui, std::string_view releaseKey = {});
 
 void InitGlobals();
 

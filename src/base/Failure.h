@@ -15,6 +15,7 @@ enum FailureCode : int {
   kFileNotFound = 53,
   kPathNotFound = 76,
   kTransferFailed = 35750,  // any failure reported by the transfer control
+  kCryptoFailed = 35760,    // the platform's cryptography refused a step
 };
 
 // A failing step at run time: a conversion, a file, the network, a table index. Everything

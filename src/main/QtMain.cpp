@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "ReleaseKey.h"
 #include "app/Startup.h"
 #include "os/CodePage.h"
 #include "ui/qt/QtBackend.h"
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   larkspan::QtBackend backend;
   larkspan::QtSessionEnd sessionEnd;
   try {
-    larkspan::Main(larkspan::ToWide(arguments), backend);
+    larkspan::Main(larkspan::ToWide(arguments), backend, larkspan::deployment::kReleaseKey);
     return app.exec();
   } catch (const std::exception& error) {
     larkspan::ReportInternalError(error.what());

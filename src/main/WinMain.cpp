@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "ReleaseKey.h"
 #include "app/Startup.h"
 #include "main/CommandLine.h"
 #include "os/win32/WideText.h"
@@ -19,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*argu
   larkspan::SetInternalErrorReport(&larkspan::ReportInternalError);
   try {
     larkspan::Win32Backend backend;
-    larkspan::Main(arguments, backend);
+    larkspan::Main(arguments, backend, larkspan::deployment::kReleaseKey);
     return backend.Run();
   } catch (const std::exception& error) {
     larkspan::ReportInternalError(error.what());

@@ -6,6 +6,9 @@ namespace larkspan {
 
 std::optional<std::u16string> CheckOutcome::InstallerAddress() const {
   if (!info.fieldsTaken) return std::nullopt;
+  if (signature != SignatureCheck::kNoKey && signature != SignatureCheck::kVerified) {
+    return std::nullopt;
+  }
   return info.downloadUrl;
 }
 
@@ -14,11 +17,16 @@ std::u16string CheckOutcome::News() const {
 }
 
 CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduct& installed,
-                         const LangTable& langText) {
+                         const LangTable& langText, std::string_view releaseKey) {
   CheckOutcome outcome;
   outcome.info = ReadUpdateInfo(updateText);
   const UpdateInfo& info = outcome.info;
+  if (!releaseKey.empty()) outcome.signature = SignatureCheck::kNotReached;
   if (info.outcome == UpdateInfoOutcome::kServerError) return outcome;
+  if (!releaseKey.empty()) {
+    outcome.signature = CheckReleaseSignature(updateText, releaseKey, outcome.installer);
+    if (outcome.signature != SignatureCheck::kVerified) return outcome;
+  }
   const ReleaseOutcome release =
       DecideRelease(installed.version, installed.build, info.version, info.build);
   outcome.release = release;

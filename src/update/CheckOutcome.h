@@ -3,8 +3,10 @@
 // window, so that the update window only shows it and larkspan-publish reports exactly that.
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "settings/Language.h"
+#include "update/ReleaseSignature.h"
 #include "update/UpdateInfo.h"
 #include "update/VersionDecision.h"
 
@@ -25,9 +27,13 @@ struct CheckOutcome {
   std::u16string resultLines;
   // A newer version or build: the Download button shows.
   bool downloadOffered = false;
+  // A build with a release key: what became of the text's signature, and the installer that
+  // the verified record names, which the download must match.
+  SignatureCheck signature = SignatureCheck::kNoKey;
+  std::optional<SignedInstaller> installer;
 
   // The installer's address for the download: there whenever the fields were taken, also when
-  // another field left the text unusable.
+  // another field left the text unusable; with a release key only from a verified text.
   std::optional<std::u16string> InstallerAddress() const;
   // The news with its line breaks put in; empty leaves the news box as it is. Making it lets
   // pending window events run at every character (JReplace), so the window makes it once the
@@ -36,11 +42,12 @@ struct CheckOutcome {
 };
 
 // The check's outcome for the fetched `updateText`: the text taken apart (a missing field shows
-// JNSplit's message through the run-time seam), then for complete fields the decision against
-// `installed` and the result lines from `langText`. Every reading of the update text goes
-// through here: a check that the text must pass before any of it is shown belongs at the start.
-// Nothing here fails: unreadable numbers read as 0 and the entries used lie inside the table.
+// JNSplit's message through the run-time seam); with a `releaseKey` (a build's key text, empty
+// in a build without one) complete fields must also verify, else the text is as unusable as an
+// empty one; then the decision against `installed` and the result lines from `langText`. Every
+// reading of the update text goes through here. Nothing here fails: unreadable numbers read as
+// 0, the entries used lie inside the table, and a key that cannot be read verifies nothing.
 CheckOutcome DecideCheck(const std::u16string& updateText, const InstalledProduct& installed,
-                         const LangTable& langText);
+                         const LangTable& langText, std::string_view releaseKey = {});
 
 }  // namespace larkspan

@@ -4,6 +4,8 @@
 #include <chrono>
 
 #include "app/AppHarness.h"
+#include "support/WorkedExample.h"
+#include "update/CheckOutcome.h"
 
 namespace larkspan::test {
 namespace {
@@ -165,6 +167,38 @@ TEST_F(DownloadTest, RateTickShowsAndRestartsTheCountThatMustStayBelow32768) {
   EXPECT_EQ(rate, "6  ( KB/Sec )");
   // The chunk that overflowed the count was taken but not written.
   EXPECT_EQ(std::filesystem::file_size(Target()), (6 + 32767) * 1024u);
+}
+
+// A build with a release key keeps only the installer that the verified update information
+// names: a changed byte, a byte more or less, or no verified text end the download as stopped,
+// with nothing left under the chosen name or beside it.
+TEST_F(DownloadTest, AKeyedDownloadKeepsOnlyTheSignedInstaller) {
+  const WorkedExample example = ReadWorkedExample();
+  Globals().releaseKey = example.key;
+  const std::optional<SignedInstaller> named =
+      DecideCheck(FromUtf8(example.text), {}, LangTable(), example.key).installer;
+  const std::string signedBytes(WorkedExample::kInstaller), changed = "Vantrel 3.3";
+  const struct {
+    std::string served;
+    std::optional<SignedInstaller> named;
+  } cases[] = {{signedBytes, named},
+               {changed, named},
+               {signedBytes + "!", named},
+               {signedBytes.substr(1), named},
+               {signedBytes, std::nullopt}};
+  std::ofstream(Target()) << "an older file, which the first replaces";
+  backend.msgAnswers = {MsgBoxResult::kYes};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.served);
+    const bool complete = c.served == signedBytes && c.named;
+    Globals().signedInstaller = c.named;
+    Offer(Reply::Text(c.served));
+    RunThenClose([&] { ExpectEnded(complete); }, complete ? "btnClose" : "btnCancel");
+    EXPECT_EQ(std::filesystem::exists(Target()) ? ReadFile(Target()) : "none",
+              complete ? signedBytes : "none");
+    EXPECT_FALSE(std::filesystem::exists(Target().string() + ".part"));
+    std::filesystem::remove(Target());
+  }
 }
 
 }  // namespace

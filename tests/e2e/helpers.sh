@@ -195,3 +195,44 @@ expect_counted_bytes_kept_at_session_end() {
   [ "$size" -ge 1024 ] && [ "$size" -le 5120 ] && [ $((size % 1024)) -eq 0 ] ||
     fail "$saved holds $size bytes, not the kilobytes counted"
 }
+
+# The journeys of a build with a release key (PROGRAM=larkspan-keyed). $1 is larkspan-publish,
+# $2 the release's private key, $3 the installer, $4 where the Save dialog saves it, the rest a
+# command that succeeds once Run File has started it. make --key signs the release and the
+# demo server serves it: the check shows the result; a first download gets the installer with
+# one byte changed and ends stopped, with nothing left under the chosen name or beside it; the
+# server then serves the signed bytes, and a second download keeps them and offers Run File.
+expect_keyed_journeys() {
+  local publish=$1 key=$2 installer=$3 saved=$4 rate=400000
+  shift 4
+  cp "$installer" "$WORK/tampered.exe"
+  printf '\377' | dd of="$WORK/tampered.exe" bs=1 seek=4000 conv=notrunc status=none
+  cmp -s "$installer" "$WORK/tampered.exe" && fail "the byte did not change"
+  echo "Signed" >"$WORK/news.txt"
+  "$publish" make --edition 2026 --version 3.2 --build 0201000 --news "$WORK/news.txt" \
+    --url "http://127.0.0.1:$PORT/vantrel/VantrelSetup.exe" --key "$key" --file "$installer" \
+    -o "$WORK/update.txt" || fail "make --key refused the release"
+  start_demo --update-file "$WORK/update.txt" --installer-file "$WORK/tampered.exe" --rate $rate
+  local demo=${pids[-1]}
+  start_updater "Vantrel*3.1*0101000*$INFO_URL"
+  open_download 30 "$SHOTS/keyed-update-window.png"
+  send "$(wait_window Save)" key Return
+  wait_for 20 "the tampered installer arriving beside the chosen name" test -e "$saved.part"
+  wait_for 20 "the tampered installer's end" eval '! test -e "$saved.part"'
+  [ ! -e "$saved" ] || fail "the tampered installer was kept under the chosen name"
+  shown "Download Manager [0-9]" || fail "the download window closed by itself"
+  click_at "$down" $RUN_FILE_AT # Cancel, as the download stopped: closes without a question
+  wait_for 10 "Cancel closes the stopped download" eval '! shown "Download Manager"'
+
+  kill "$demo" # for a demo server that serves the signed bytes
+  start_demo --update-file "$WORK/update.txt" --installer-file "$installer" --rate $rate
+  click_at "$update" $DOWNLOAD_AT
+  down=$(wait_window "Download Manager [0-9]")
+  send "$(wait_window Save)" key Return
+  wait_for 20 "the signed installer saved" cmp -s "$installer" "$saved"
+  click_at "$down" $RUN_FILE_AT
+  wait_for 20 "Run File starting the signed installer" "$@"
+  click_at "$down" $CLOSE_AT
+  click_at "$update" $CANCEL_AT
+  expect_clean_exit "Cancel of the update window ends the program"
+}

@@ -53,7 +53,7 @@ start_display() {
 }
 
 start_updater() {
-  "$BIN/larkspan" "$@" >"$WORK/larkspan.log" 2>&1 &
+  "$BIN/${PROGRAM:-larkspan}" "$@" >"$WORK/larkspan.log" 2>&1 &
   UPDATER=$! && pids+=($!)
 }
 

@@ -1,6 +1,7 @@
 // The maker's tool: what make refuses, what check reports for the update information and the
 // installer, and a made text read back through check with its installer's digest.
 #include "Publish.h"
+#include "Signer.h"
 
 #include <gtest/gtest.h>
 
@@ -85,14 +86,15 @@ class PublishCheck : public ::testing::Test {
     return (folder / "setup.exe").u16string();
   }
   // Runs check on `text` served at /u.txt ("%" stands for the installer's address).
-  int Check(std::string text, const char16_t* installed, const std::u16string& localFile = u"") {
+  int Check(std::string text, const char16_t* installed, const std::u16string& localFile = u"",
+            const std::string& key = "") {
     if (const auto at = text.find('%'); at != std::string::npos) {
       text.replace(at, 1, http.Url("/setup.exe"));
     }
     http.Serve("/u.txt", Reply::Text(text));
     std::ostringstream out;
-    const int status =
-        publish::Check(langText, transfer, FromUtf8(http.Url("/u.txt")), installed, localFile, out);
+    const int status = publish::Check(langText, transfer, FromUtf8(http.Url("/u.txt")), installed,
+                                      localFile, key, out);
     report = out.str();
     return status;
   }
@@ -180,11 +182,40 @@ TEST_F(PublishCheck, ReadsAMadeTextBackAsGiven) {
       {u"2026", u"3.25", u"0201007", FromUtf8(http.Url("/setup.exe")), news});
   EXPECT_EQ(Check(ToUtf8(text), u"3.2*0201007", LocalFile(installer)), 0);
   EXPECT_NE(report.find("version \"3.25\", build \"0201007\"\n"), std::string::npos) << report;
-  // The digest as sha256sum prints it for these 3000 bytes (46 blocks and 56 bytes: the
-  // padding takes a block of its own).
-  const std::string sha =
-      "SHA-256 fcfcbc469957529c56241148d1075b4385850e1c5e8434dbefa0f0270c855750";
-  EXPECT_NE(report.find(sha), std::string::npos) << report;
+}
+
+// make --key signs with the build's key for the tests; check --key then takes the text and the
+// installer as an updater with that key would.
+TEST_F(PublishCheck, ASignedReleaseChecksAsAKeyedUpdaterTakesIt) {
+  const std::u16string keyFile =
+      FromUtf8(std::getenv("LARKSPAN_BINARY_DIR")) + u"/test-release-key/private.pem";
+  const publish::Signer signer(publish::ReadFileBytes(keyFile, u"key"), keyFile);
+  EXPECT_THROW(publish::Signer("no key", keyFile), PublishError);
+  EXPECT_EQ(publish::ReleaseKeyText("-----BEGIN PUBLIC KEY-----\nMFkw\r\nEw==\n-----END"),
+            "MFkwEw==");
+  const std::string installer = PatternBody(3000);
+  const std::string text = ToUtf8(
+      publish::SignUpdateText(publish::MakeUpdateText({u"2026", u"3.2", u"0201000",
+                                                       FromUtf8(http.Url("/setup.exe")), u"n"}),
+                              installer, signer));
+  std::string changed = installer;
+  changed[2000] ^= 1;
+  const struct {
+    std::string text, served;
+    int status;
+    const char* shows;
+  } cases[] = {
+      {text, installer, 0, "bytes, SHA-256 fcfcbc46995"},  // as sha256sum prints it
+      {text, changed, 1, ": different\nresult"},
+      {text, installer + "x", 1, "signed size: 3000 bytes, not the Content-Length"},
+      {"2027" + text.substr(4), installer, 1, "does not verify with the key"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shows);
+    http.Serve("/setup.exe", Reply::Text(c.served));
+    EXPECT_EQ(Check(c.text, u"0*0", u"", signer.PublicKeyText()), c.status);
+    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+  }
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ struct Options {
   std::size_t installerSize = 3u << 20;
   std::string writeInstaller;
   std::string installerFile;  // its bytes are the installer, when given
+  std::string updateFile;     // its bytes are the update information, when given
   std::string installerBytes;
   std::string installerPath = "VantrelSetup.exe";  // the installer address, after /vantrel/
 };
@@ -46,12 +47,15 @@ void PrintHelp() {
       "larkspan-demo-server: a local update server for trying Larkspan.\n\n"
       "usage: larkspan-demo-server [--port N] [--rate BYTES_PER_SECOND] [--scenario NAME]\n"
       "                            [--installer-size BYTES] [--write-installer FILE]\n"
-      "                            [--installer-file FILE] [--installer-path PATH]\n\n"
+      "                            [--installer-file FILE] [--installer-path PATH]\n"
+      "                            [--update-file FILE]\n\n"
       "  --port N              port on 127.0.0.1 (default %d)\n"
       "  --rate N              send the installer at N bytes per second (default: unlimited)\n"
       "  --installer-size N    size of the installer in bytes (default 3145728)\n"
       "  --write-installer F   write the installer's bytes to F and exit\n"
       "  --installer-file F    serve the bytes of F as the installer\n"
+      "  --update-file F       serve the bytes of F as the update information (a release that\n"
+      "                        larkspan-publish made, signed or not), whatever the scenario\n"
       "  --installer-path P    announce the installer at /vantrel/P, such as x/..\\evil.exe;\n"
       "                        every address that is not one of the others then serves it\n"
       "  --scenario NAME       what the server answers:\n"
@@ -88,6 +92,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.scenario = v;
     } else if (a == "--installer-file" && (v = next())) {
       o.installerFile = v;
+    } else if (a == "--update-file" && (v = next())) {
+      o.updateFile = v;
     } else if (a == "--installer-path" && (v = next())) {
       o.installerPath = v;
     } else if (a == "--write-installer" && (v = next())) {
@@ -225,7 +231,10 @@ int main(int argc, char** argv) {
                     "text/html");
   });
   server.Get("/vantrel/update.txt", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_content(UpdateText(o, base), "text/plain");
+    if (o.updateFile.empty()) return res.set_content(UpdateText(o, base), "text/plain");
+    // Read at each request, so that a test may change it while the server runs.
+    std::ifstream in(o.updateFile, std::ios::binary);
+    res.set_content(std::string(std::istreambuf_iterator<char>(in), {}), "text/plain");
   });
   server.Get("/ostrafel.html", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("<html><body><h1>Ostrafel</h1><p>Convert any video.</p></body></html>",

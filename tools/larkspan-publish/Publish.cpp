@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "Product.h"
-#include "Sha256.h"
+#include "Signer.h"
 #include "base/Failure.h"
 #include "base/Runtime.h"
+#include "crypto/Crypto.h"
 #include "net/Inet.h"
 #include "os/CodePage.h"
 #include "text/AsciiText.h"
@@ -24,6 +25,7 @@
 #include "update/CheckOutcome.h"
 #include "update/DownProgress.h"
 #include "update/OfferedName.h"
+#include "update/ReleaseSignature.h"
 #include "update/ResultLine.h"
 
 namespace larkspan::publish {
@@ -129,9 +131,9 @@ struct Reading {
 };
 
 Reading Read(const std::u16string& text, const InstalledProduct& installed = {},
-             const LangTable& langText = LangTable()) {
+             const LangTable& langText = LangTable(), std::string_view releaseKey = {}) {
   MessageRecorder recorder;
-  CheckOutcome outcome = DecideCheck(text, installed, langText);
+  CheckOutcome outcome = DecideCheck(text, installed, langText, releaseKey);
   return {std::move(outcome), std::move(recorder.messages)};
 }
 
@@ -142,6 +144,17 @@ std::u16string Why300(const std::u16string& text, const CheckOutcome& outcome) {
   if (TrimBlanks(text).empty()) return u"the text is empty";
   if (!info.fieldsTaken) {
     return u"the text begins with \"<head>\": the updater takes it for a web page";
+  }
+  switch (outcome.signature) {
+    case SignatureCheck::kMissing:
+      return u"the text has no release record after its fifth \"#\", and the key requires one";
+    case SignatureCheck::kMalformed:
+      return u"the sixth field is not a release record (LR1;SIZE;SHA-256;SIGNATURE)";
+    case SignatureCheck::kNotVerified:
+      return u"the release record does not verify with the key: the text is not the one signed, "
+             u"or another key signed it";
+    default:
+      break;
   }
   const std::u16string* fields[] = {&info.edition, &info.version, &info.build, &info.downloadUrl,
                                     &info.news};
@@ -179,12 +192,24 @@ void CheckBuild(std::u16string_view build) {
 struct Download {
   std::u16string failure;  // why the user's download would not work; empty when it would
   std::int64_t received = 0;
-  std::string sha256;
+  Sha256Digest sha256{};
 };
 
+std::string Hex(const Sha256Digest& digest) {
+  return ToNarrow(HexText(digest));
+}
+
+Sha256Digest DigestOf(const std::string& bytes) {
+  Sha256 hash;
+  hash.Update(bytes.data(), bytes.size());
+  return hash.Finish();
+}
+
 // Takes the installer as the download window does: the request, the Content-Length as the
-// window reads it, then the body in requests of kChunkSize bytes.
+// window reads it, then the body in requests of kChunkSize bytes; with a `signedInstaller`
+// (a keyed check), compares the size and the digest with it as a keyed updater does.
 Download DownloadInstaller(const InetSettings& transfer, const std::u16string& address,
+                           const std::optional<SignedInstaller>& signedInstaller,
                            std::ostream& out) {
   Download d;
   Inet inet(transfer);
@@ -227,6 +252,11 @@ Download DownloadInstaller(const InetSettings& transfer, const std::u16string& a
            "two ticks of its rate display, once a\n    second, so users on links faster than "
            "about 32 MiB/s cannot download it\n";
   }
+  if (signedInstaller && signedInstaller->size != size) {
+    out << "  signed size: " << signedInstaller->size << " bytes, not the Content-Length\n";
+    d.failure = u"the served size is not the signed one, and a keyed updater stops at once";
+    return d;
+  }
   Sha256 hash;
   try {
     for (std::int32_t remaining = size; remaining > 0;) {
@@ -242,8 +272,17 @@ Download DownloadInstaller(const InetSettings& transfer, const std::u16string& a
     d.failure = u"the download stops part way";
     return d;
   }
-  d.sha256 = hash.HexDigest();
-  out << "  received: " << d.received << " bytes, SHA-256 " << d.sha256 << "\n";
+  d.sha256 = hash.Finish();
+  out << "  received: " << d.received << " bytes, SHA-256 " << Hex(d.sha256) << "\n";
+  if (signedInstaller) {
+    const bool same = signedInstaller->sha256 == d.sha256;
+    out << "  signed SHA-256: " << Hex(signedInstaller->sha256)
+        << (same ? ": the same\n" : ": different\n");
+    if (!same) {
+      d.failure = u"the served bytes are not the signed ones, and a keyed updater removes them";
+      return d;
+    }
+  }
   if (size == 0) d.failure = u"the Content-Length is 0: the download gives an empty file";
   if (StartsWithIgnoringCase(type, u"text/html")) {
     d.failure = u"the address serves a web page, which the updater would save as the installer";
@@ -339,19 +378,53 @@ std::u16string MakeUpdateText(const Release& release) {
   return text;
 }
 
+std::u16string SignUpdateText(const std::u16string& text, const std::string& installer,
+                              const Signer& signer) {
+  if (installer.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    Refuse(u"the installer is larger than a Content-Length that the updater takes");
+  }
+  const SignedInstaller named{static_cast<std::int32_t>(installer.size()), DigestOf(installer)};
+  const std::u16string signedText =
+      text + u"#" + ReleaseRecord(named, signer.Sign(SignedMessage(text, named)));
+  // Read back as an updater with the key reads the written text: one that the narrow character
+  // set does not carry unchanged would not verify there either.
+  const std::u16string served = ToWide(ToNarrow(signedText));
+  const Reading reading = Read(served, {}, LangTable(), signer.PublicKeyText());
+  if (const std::u16string why = Why300(served, reading.outcome); !why.empty()) Refuse(why);
+  return signedText;
+}
+
+std::string ReleaseKeyText(const std::string& fileText) {
+  std::string key;
+  std::size_t from = 0;
+  while (from < fileText.size()) {
+    const std::size_t end = std::min(fileText.find('\n', from), fileText.size());
+    const std::string_view line = std::string_view(fileText).substr(from, end - from);
+    if (!line.starts_with("-----")) {
+      for (const char c : line) {
+        if (c != ' ' && c != '\t' && c != '\r') key += c;
+      }
+    }
+    from = end + 1;
+  }
+  return key;
+}
+
 int Check(const LangTable& langText, const InetSettings& transfer, const std::u16string& source,
-          const std::u16string& installedText, const std::u16string& localFile, std::ostream& out) {
+          const std::u16string& installedText, const std::u16string& localFile,
+          const std::string& releaseKey, std::ostream& out) {
   if (std::count(installedText.begin(), installedText.end(), u'*') != 1) {
     throw PublishError{u"--installed takes VERSION*BUILD, such as 3.1*0101000", 2};
   }
-  std::string localSha;
+  Sha256Digest localSha{};
   std::size_t localSize = 0;
   if (!localFile.empty()) {
     const std::string bytes = ReadFileBytes(localFile, u"the file");
-    Sha256 hash;
-    hash.Update(bytes.data(), bytes.size());
-    localSha = hash.HexDigest();
+    localSha = DigestOf(bytes);
     localSize = bytes.size();
+  }
+  if (!releaseKey.empty() && !P256PublicKey(releaseKey).Usable()) {
+    throw PublishError{u"the key file holds no P-256 public key", 2};
   }
   // The installed version and build as the updater's start-up takes them from a command line
   // that carries them: its fields 1 and 2.
@@ -374,7 +447,7 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
     text = ToWide(ReadFileBytes(source, u"the update information"));
   }
   out << "update information: " << Shown(source) << " (" << text.size() << " characters)\n";
-  const Reading reading = Read(text, installed, langText);
+  const Reading reading = Read(text, installed, langText, releaseKey);
   const UpdateInfo& info = reading.outcome.info;
   if (info.fieldsTaken) {
     out << "  edition " << Shown(Quoted(info.edition)) << ", version "
@@ -382,6 +455,10 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
   }
   for (const std::u16string& message : reading.messages) {
     out << "  the updater would show the message " << Shown(Quoted(message)) << "\n";
+  }
+  if (const auto& named = reading.outcome.installer) {
+    out << "  release record: verified with the key; installer of " << named->size
+        << " bytes, SHA-256 " << Hex(named->sha256) << "\n";
   }
   out << "installed: version " << Shown(installed.version) << ", build " << Shown(installed.build)
       << "\n";
@@ -392,12 +469,12 @@ int Check(const LangTable& langText, const InetSettings& transfer, const std::u1
   const std::u16string address = TrimBlanks(reading.outcome.InstallerAddress().value_or(u""));
   if (!address.empty()) {
     out << "installer: " << Shown(address) << "\n";
-    const Download download = DownloadInstaller(transfer, address, out);
+    const Download download = DownloadInstaller(transfer, address, reading.outcome.installer, out);
     if (verdict.empty()) verdict = download.failure;
     if (!localFile.empty() && download.failure.empty()) {
       const bool equal = localSha == download.sha256;
       out << "  local file: " << Shown(localFile) << ", " << localSize << " bytes, SHA-256 "
-          << localSha << (equal ? ": the same bytes\n" : ": different bytes\n");
+          << Hex(localSha) << (equal ? ": the same bytes\n" : ": different bytes\n");
       if (!equal && verdict.empty()) verdict = u"the served installer is not the local file";
     }
   }

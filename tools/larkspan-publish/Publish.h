@@ -9,6 +9,8 @@
 
 namespace larkspan::publish {
 
+class Signer;
+
 // One release as the maker describes it; the news with its line breaks written as the marker.
 struct Release {
   std::u16string edition, version, build, url, news;
@@ -36,14 +38,28 @@ std::u16string NewsField(std::u16string fileText);
 // otherwise.
 std::u16string MakeUpdateText(const Release& release);
 
+// `text` (as MakeUpdateText made it) with the release record of the `installer` bytes in its
+// sixth field, signed by `signer`. Throws PublishError when an updater with the key would not
+// verify it (a text that the narrow character set does not carry unchanged) or the installer
+// is larger than a Content-Length can say.
+std::u16string SignUpdateText(const std::u16string& text, const std::string& installer,
+                              const Signer& signer);
+
+// A release key's text from a key file: the base64 lines of a PEM public key file, or the one
+// line that a build's LARKSPAN_RELEASE_KEY takes.
+std::string ReleaseKeyText(const std::string& fileText);
+
 // Reads the update information at `source` (an http or https address; anything else is a file)
 // the way the updater reads it, decides as the updater decides for a user with `installed`
 // ("VERSION*BUILD"), downloads the installer as the updater does and, when `localFile` is not
-// empty, compares the served bytes with that file. Writes the report to `out` and returns 0
-// when that user would get a working download of the installer (of that file), 1 otherwise.
-// Throws PublishError when it cannot check at all. The result lines come from `langText`, the
-// requests go out with `transfer`, as the updater's transfer control has them.
+// empty, compares the served bytes with that file. With a `releaseKey` it reads and downloads
+// as an updater built with that key: the text's signature, then the installer's size and
+// digest. Writes the report to `out` and returns 0 when that user would get a working download
+// of the installer (of that file), 1 otherwise. Throws PublishError when it cannot check at
+// all. The result lines come from `langText`, the requests go out with `transfer`, as the
+// updater's transfer control has them.
 int Check(const LangTable& langText, const InetSettings& transfer, const std::u16string& source,
-          const std::u16string& installed, const std::u16string& localFile, std::ostream& out);
+          const std::u16string& installed, const std::u16string& localFile,
+          const std::string& releaseKey, std::ostream& out);
 
 }  // namespace larkspan::publish

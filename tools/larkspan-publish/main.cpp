@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Publish.h"
+#include "Signer.h"
 #include "os/CodePage.h"
 #include "os/Paths.h"
 #include "settings/Language.h"
@@ -23,17 +24,20 @@ using larkspan::publish::ReadFileBytes;
 
 constexpr char kUsage[] = R"(Usage:
   larkspan-publish make --edition TEXT --version N --build TEXT --url ADDRESS --news FILE
-                        [-o FILE]
+                        [--key PRIVATE-KEY-FILE --file SETUP.EXE] [-o FILE]
   larkspan-publish check SOURCE [--installed VERSION*BUILD] [--file SETUP.EXE]
+                        [--key PUBLIC-KEY-FILE]
   larkspan-publish --help
 
 make writes the update-information text (to standard output, or to FILE with -o): the five
   fields joined with "#", the news file's line breaks written as "<Crlf>". It refuses, with one
-  line on standard error and exit status 1, any text that the updater would misread.
+  line on standard error and exit status 1, any text that the updater would misread. With
+  --key it adds the release record of the installer SETUP.EXE, signed with that P-256 key.
 check reads SOURCE (an http or https address, or a file) as the updater does, shows what a
   user with the installed VERSION*BUILD (default 0*0, older than any release) would see, then
   downloads the installer as the updater does; with --file it compares the served bytes with
-  that file. Exit status 0 only when that user would get a working download (of that file).
+  that file, with --key it reads and downloads as an updater built with that public key.
+  Exit status 0 only when that user would get a working download (of that file).
 Exit status 2: the command line or a file cannot be used.
 )";
 
@@ -71,14 +75,21 @@ int Make(const Arguments& args) {
       ToWide(Required(args, "--build")), ToWide(Required(args, "--url")),
       larkspan::publish::NewsField(
           ToWide(ReadFileBytes(ToWide(Required(args, "--news")), u"the news file")))};
-  const std::string text = ToNarrow(larkspan::publish::MakeUpdateText(release));
+  std::u16string text = larkspan::publish::MakeUpdateText(release);
+  if (args.options.contains("--key") || args.options.contains("--file")) {
+    const std::u16string keyPath = ToWide(Required(args, "--key"));
+    const larkspan::publish::Signer signer(ReadFileBytes(keyPath, u"the key file"), keyPath);
+    text = larkspan::publish::SignUpdateText(
+        text, ReadFileBytes(ToWide(Required(args, "--file")), u"the installer"), signer);
+  }
+  const std::string narrow = ToNarrow(text);
   const auto output = args.options.find("-o");
   if (output == args.options.end()) {
-    std::cout << text << std::flush;
+    std::cout << narrow << std::flush;
     return std::cout ? 0 : 2;
   }
   std::ofstream file(output->second, std::ios::binary);
-  file << text;
+  file << narrow;
   file.close();
   if (!file) throw PublishError{ToWide("cannot write " + output->second), 2};
   return 0;
@@ -96,8 +107,13 @@ int Check(const Arguments& args) {
   if (larkspan::LoadLanguageFile(lang.u16string(), langText) != 0) {
     throw PublishError{u"cannot read the language file " + lang.u16string(), 2};
   }
+  const std::u16string keyPath = option("--key", "");
+  const std::string key =
+      keyPath.empty() ? std::string()
+                      : larkspan::publish::ReleaseKeyText(ReadFileBytes(keyPath, u"the key file"));
   return larkspan::publish::Check(langText, larkspan::InetSettings{}, ToWide(args.words[0]),
-                                  option("--installed", "0*0"), option("--file", ""), std::cout);
+                                  option("--installed", "0*0"), option("--file", ""), key,
+                                  std::cout);
 }
 
 }  // namespace
@@ -112,10 +128,13 @@ int main(int argc, char** argv) {
   }
   try {
     if (command == "make") {
-      return Make(ReadArguments(argc, argv,
-                                {"--edition", "--version", "--build", "--url", "--news", "-o"}));
+      return Make(ReadArguments(
+          argc, argv,
+          {"--edition", "--version", "--build", "--url", "--news", "--key", "--file", "-o"}));
     }
-    if (command == "check") return Check(ReadArguments(argc, argv, {"--installed", "--file"}));
+    if (command == "check") {
+      return Check(ReadArguments(argc, argv, {"--installed", "--file", "--key"}));
+    }
     std::cerr << kUsage;
     return 2;
   } catch (const PublishError& error) {

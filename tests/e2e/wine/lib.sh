@@ -22,7 +22,7 @@ mkdir -p "$SHOTS" "$WORK"
 source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
 
 start_updater() {
-  "$WINE_RUN" --prefix "$PREFIX" "$BIN/larkspan.exe" "$@" >"$WORK/larkspan.log" 2>&1 &
+  "$WINE_RUN" --prefix "$PREFIX" "$BIN/${PROGRAM:-larkspan}.exe" "$@" >"$WORK/larkspan.log" 2>&1 &
   UPDATER=$! && pids+=($!)
 }
 
