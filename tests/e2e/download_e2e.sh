@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The whole road of an update. The check finds a newer version and offers the Download button,
+# The whole road of an update, from a real web server (nginx). The check finds a newer version and offers the Download button,
 # which opens the download window and the Save dialog. The installer address ends in
 # "/.profile" and the user has no desktop folder: the dialog starts in the home folder and
 # offers "profile", never the dot file. A file of that name is there: the program asks, and No
@@ -16,8 +16,7 @@ rmdir "$HOME/Desktop"
 echo kept >"$HOME/profile"
 "$BIN/larkspan-demo-server" --installer-size "$SIZE" --write-installer "$WORK/served.exe"
 start_display
-# About 6 s: time to look mid-way.
-start_demo --installer-size "$SIZE" --rate $((320 << 10)) --installer-path .profile
+start_site "$WORK/served.exe" slow/.profile # about 6 s: time to look mid-way
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
 open_download 20 "$SHOTS/update-window.png"

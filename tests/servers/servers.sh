@@ -104,7 +104,7 @@ serve_release() {
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail
   pids=()
-  trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$SERVERS"' EXIT
+  trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$SERVERS"' EXIT
   start_nginx
   export LARKSPAN_SITE=$SERVERS/www LARKSPAN_HTTP_PORT=$NGINX_PORT \
     LARKSPAN_HTTPS_PORT=$NGINX_TLS_PORT LARKSPAN_TLS_DIR=$SERVERS no_proxy=127.0.0.1
