@@ -22,7 +22,7 @@ cleanup() {
   local rc=$?
   [ ${#on_exit[@]} -eq 0 ] || "${on_exit[@]}" || true
   # Up to 5 s to end on request (squid's shutdown takes seconds), then no more asking.
-  kill "${pids[@]}" 2>/dev/null
+  kill "${pids[@]}" 2>/dev/null || true
   for _ in {1..50}; do kill -0 "${pids[@]}" 2>/dev/null && sleep 0.1 || break; done
   kill -KILL "${pids[@]}" 2>/dev/null || true
   if [ "$rc" -eq 0 ]; then rm -rf "$WORK" "$SERVERS"; else echo "e2e: kept $WORK and $SERVERS" >&2; fi
@@ -64,26 +64,55 @@ start_site() {
   serve_release "$1" "$2" vantrel/update.txt
 }
 
+# The Save dialog's offered name is taken, the question about that existing file answered No,
+# and the dialog, shown again, takes the path $1, typed after the keys $2 clear the name.
+save_elsewhere() {
+  send "$(wait_window Save)" key Return            # the name offered
+  send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
+  local dialog
+  dialog=$(wait_window Save)
+  send "$dialog" key $2
+  send "$dialog" type --delay 20 "$1"
+  send "$dialog" key Return
+}
+
+# Close of the download window returns to the update window, whose Cancel ends the program.
+close_both_windows() {
+  click_at "$down" $CLOSE_AT
+  wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
+  shown "Update Manager" || fail "the update window went with it"
+  click_at "$update" $CANCEL_AT
+  expect_clean_exit "Cancel of the update window ends the program"
+}
+
 # The check and the download of the release (served from file $2) through the proxy at $1
 # (HOST:PORT, or USER:PASSWORD@HOST:PORT, squid's folder in SQUID_DIR), which use_proxy sets as
 # the platform has it: the check offers it, the installer arrives byte for byte in the offered
-# file $3, Close and Cancel end the program, and squid's log shows that it passed the update
-# information and the installer on, to user $4 ("-" for no one).
+# file $3, the program ends, and squid's log shows that it passed the update information and
+# the installer on, to user $4 ("-" for no one).
 journey_through_proxy() {
   use_proxy "$1"
   start_updater "Vantrel*3.1*0101000*$INFO_URL"
   open_download 30 "$WORK/offer.png"
   send "$(wait_window Save)" key Return # the name offered in the desktop folder
   wait_for 60 "the installer saved whole through the proxy" cmp -s "$3" "$2"
-  click_at "$down" $CLOSE_AT
-  wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
-  click_at "$update" $CANCEL_AT
-  expect_clean_exit "Cancel of the update window ends the program"
+  close_both_windows
   for path in vantrel/update.txt vantrel/VantrelSetup.exe; do
     grep -q "TCP_MISS/200 [0-9]* GET http://127.0.0.1:[0-9]*/$path $4 " "$SQUID_DIR/access.log" ||
       fail "squid did not pass /$path on to user $4: $(cat "$SQUID_DIR/access.log")"
   done
   rm "$3"
+}
+
+# The journey through squid twice, with the installer served from file $1 and saved in the
+# offered file $2: through an open proxy, then through one that asks for a password.
+proxy_journeys() {
+  start_site "$1" vantrel/VantrelSetup.exe
+  start_squid
+  journey_through_proxy "127.0.0.1:$SQUID_PORT" "$1" "$2" -
+  start_squid larkspan:secret
+  journey_through_proxy "larkspan:secret@127.0.0.1:$SQUID_PORT" "$1" "$2" larkspan
+  tail -n 4 "$SQUID_DIR/access.log" "$SERVERS/nginx-access.log"
 }
 
 updater_running() { kill -0 "$UPDATER" 2>/dev/null; }

@@ -12,8 +12,7 @@ set -euo pipefail
 if [ -z "${LARKSPAN_E2E_ISOLATED:-}" ]; then
   export LARKSPAN_E2E_ISOLATED=no
   isolate=(unshare --net)
-  [ "$(id -u)" = 0 ] || isolate=(unshare --user --map-root-user --net)
-  [ "$(id -u)" = 0 ] || [ -z "${E2E_SQUID:-}" ] || isolate=(false)
+  [ "$(id -u)" = 0 ] || isolate=(${E2E_SQUID:+false} unshare --user --map-root-user --net)
   if "${isolate[@]}" true 2>/dev/null; then
     LARKSPAN_E2E_ISOLATED=yes exec "${isolate[@]}" bash "$0" "$@"
   fi

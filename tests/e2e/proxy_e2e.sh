@@ -9,10 +9,4 @@ source "$(dirname "$0")/lib.sh"
 
 head -c 300000 /dev/urandom >"$WORK/served.exe"
 start_display
-start_site "$WORK/served.exe" vantrel/VantrelSetup.exe
-start_squid || fail "squid did not start"
-journey_through_proxy "127.0.0.1:$SQUID_PORT" "$WORK/served.exe" "$HOME/Desktop/VantrelSetup.exe" -
-start_squid larkspan:secret || fail "squid did not start"
-journey_through_proxy "larkspan:secret@127.0.0.1:$SQUID_PORT" "$WORK/served.exe" \
-  "$HOME/Desktop/VantrelSetup.exe" larkspan
-tail -n 4 "$SQUID_DIR/access.log" "$SERVERS/nginx-access.log"
+proxy_journeys "$WORK/served.exe" "$HOME/Desktop/VantrelSetup.exe"

@@ -7,10 +7,4 @@
 source "$(dirname "$0")/lib.sh"
 
 rm -f "$DESKTOP/VantrelSetup.exe"
-start_site "${LARKSPAN_MARKER:?set by CTest}" vantrel/VantrelSetup.exe
-start_squid || fail "squid did not start"
-journey_through_proxy "127.0.0.1:$SQUID_PORT" "$LARKSPAN_MARKER" "$DESKTOP/VantrelSetup.exe" -
-start_squid larkspan:secret || fail "squid did not start"
-journey_through_proxy "larkspan:secret@127.0.0.1:$SQUID_PORT" "$LARKSPAN_MARKER" \
-  "$DESKTOP/VantrelSetup.exe" larkspan
-tail -n 4 "$SQUID_DIR/access.log" "$SERVERS/nginx-access.log"
+proxy_journeys "${LARKSPAN_MARKER:?set by CTest}" "$DESKTOP/VantrelSetup.exe"
