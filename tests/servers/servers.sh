@@ -1,15 +1,15 @@
 # Real servers for the tests, from Debian's packages: nginx serving a site from a folder of the
-# run (nginx.conf, with the redirections of locations.conf and an https server whose authority
-# is made for the run), and squid as an http proxy, open or asking for a password (squid.conf).
+# run (nginx.conf, with the redirections of locations.conf and https servers whose authority is
+# made for the run), and squid as an http proxy, open or asking for a password (squid.conf).
 # Every file is in the run's folder $SERVERS, every port picked free; the system's own servers
 # and their configuration are never touched. A missing package fails the test.
 #
 # Sourced (by the end-to-end tests), it gives the functions below; their process ids go into
 # `pids`, and the caller stops them and removes $SERVERS. Run as a program,
 #   servers.sh COMMAND [ARGUMENTS...]
-# it runs the command while nginx serves the empty folder LARKSPAN_SITE on the ports
-# LARKSPAN_HTTP_PORT and LARKSPAN_HTTPS_PORT, whose authority is in LARKSPAN_TLS_DIR
-# (authority.pem, authority.der).
+# it runs the command while nginx serves the empty folder www in the folder LARKSPAN_SERVERS,
+# which holds the authority too (authority.pem, authority.der) and the file "addresses" with
+# those of nginx's servers: http, https, https self-signed, https for another host.
 # shellcheck shell=bash
 
 SERVERS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,8 +19,7 @@ mkdir "$SERVERS/www" "$SERVERS/nginx-temp"
 
 # Prints $1 ports that are free now, all different.
 free_ports() {
-  python3 -c 'import socket, sys
-s = [socket.socket() for _ in range(int(sys.argv[1]))]
+  python3 -c 'import socket, sys; s = [socket.socket() for _ in range(int(sys.argv[1]))]
 for x in s: x.bind(("127.0.0.1", 0))
 print(*[x.getsockname()[1] for x in s])' "$1"
 }
@@ -33,43 +32,47 @@ fill() {
   sed "${edits[@]}" "$template" >"$out"
 }
 
-# True once file $1 holds $2 (or anything, without $2), false when process $3 ends first or
-# after 30 s.
+# True once file $1 holds the text $2, false when process $3 ends first or after 30 s.
 server_ready() {
   for _ in {1..300}; do
-    if [ -z "${2:-}" ]; then [ -s "$1" ] && return 0; else grep -qs "$2" "$1" && return 0; fi
-    kill -0 "$3" 2>/dev/null || return 1
-    sleep 0.1
+    grep -qs "$2" "$1" && return 0
+    kill -0 "$3" 2>/dev/null && sleep 0.1 || return 1
   done
   return 1
 }
 
-# The run's authority and a certificate that it signed for 127.0.0.1, in $SERVERS.
-make_certificates() {
-  local key="-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1" log=$SERVERS/openssl.log
-  # shellcheck disable=SC2086
-  openssl req -x509 $key -keyout "$SERVERS/authority.key" -out "$SERVERS/authority.pem" \
-    -subj /CN=Larkspan-test-authority >"$log" 2>&1 &&
-    openssl req -x509 $key -keyout "$SERVERS/server.key" -out "$SERVERS/server.pem" \
-      -CA "$SERVERS/authority.pem" -CAkey "$SERVERS/authority.key" -subj /CN=127.0.0.1 \
-      -addext basicConstraints=CA:FALSE -addext subjectAltName=IP:127.0.0.1,DNS:127.0.0.1 \
-      >>"$log" 2>&1 &&
-    openssl x509 -in "$SERVERS/authority.pem" -outform DER -out "$SERVERS/authority.der" ||
-    { cat "$log" >&2 && return 1; }
+# Certificate $1.pem (key $1.key) in $SERVERS, with openssl's further arguments.
+certificate() {
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 \
+    -keyout "$SERVERS/$1.key" -out "$SERVERS/$1.pem" "${@:2}" >>"$SERVERS/openssl.log" 2>&1 ||
+    { cat "$SERVERS/openssl.log" >&2 && return 1; }
 }
 
-# Starts nginx serving $SERVERS/www on NGINX_PORT (http) and NGINX_TLS_PORT (https); given a
-# port, it serves the site there too (the build's deployment port, which the program probes).
+# The run's authority, a certificate that it signed for 127.0.0.1 (trusted), a self-signed one
+# and one that it signed for another host. (Wine's WinINet compares the host with DNS names only.)
+make_certificates() {
+  local signed=(-CA "$SERVERS/authority.pem" -CAkey "$SERVERS/authority.key"
+    -addext basicConstraints=CA:FALSE)
+  local here=(-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1,DNS:127.0.0.1)
+  certificate authority -subj /CN=Larkspan-test-authority &&
+    openssl x509 -in "$SERVERS/authority.pem" -outform DER -out "$SERVERS/authority.der" &&
+    certificate trusted "${here[@]}" "${signed[@]}" && certificate self-signed "${here[@]}" &&
+    certificate other-host -subj /CN=x.invalid -addext subjectAltName=DNS:x.invalid "${signed[@]}"
+}
+
+# Starts nginx serving $SERVERS/www on the ports NGINX_PORTS (http, https, https self-signed,
+# https for another host) and NGINX_PORT (the first); given a port, it serves the site there too
+# (the build's deployment port, which the program probes).
 start_nginx() {
   make_certificates || return 1
-  local ports site_listen=${1:+"listen 127.0.0.1:$1;"}
+  local p
   for _ in 1 2 3; do # a port picked may be taken before nginx gets it
-    ports=$(free_ports 2) && NGINX_PORT=${ports% *} NGINX_TLS_PORT=${ports#* }
+    NGINX_PORTS=$(free_ports 4) && read -ra p <<<"$NGINX_PORTS" && NGINX_PORT=${p[0]}
     fill "$SERVERS_HERE/nginx.conf" "$SERVERS/nginx.conf" DIR="$SERVERS" HERE="$SERVERS_HERE" \
-      USER="$(id -un)" HTTP_PORT="$NGINX_PORT" HTTPS_PORT="$NGINX_TLS_PORT" \
-      SITE_LISTEN="$site_listen"
+      USER="$(id -un)" SITE_LISTEN="${1:+listen 127.0.0.1:$1;}" HTTP_PORT="${p[0]}" \
+      HTTPS_PORT="${p[1]}" SELF_SIGNED_PORT="${p[2]}" OTHER_HOST_PORT="${p[3]}"
     /usr/sbin/nginx -p "$SERVERS" -c "$SERVERS/nginx.conf" -e "$SERVERS/nginx-error.log" &
-    if server_ready "$SERVERS/nginx.pid" "" $!; then pids+=($!) && return 0; fi
+    if server_ready "$SERVERS/nginx.pid" "[0-9]" $!; then pids+=($!) && return 0; fi
   done
   echo "nginx did not start:" >&2 && cat "$SERVERS/nginx-error.log" >&2 && return 1
 }
@@ -106,7 +109,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   pids=()
   trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$SERVERS"' EXIT
   start_nginx
-  export LARKSPAN_SITE=$SERVERS/www LARKSPAN_HTTP_PORT=$NGINX_PORT \
-    LARKSPAN_HTTPS_PORT=$NGINX_TLS_PORT LARKSPAN_TLS_DIR=$SERVERS no_proxy=127.0.0.1
-  "$@"
+  printf 'http://127.0.0.1:%s/ https://127.0.0.1:%s/ https://127.0.0.1:%s/ https://127.0.0.1:%s/' \
+    $NGINX_PORTS >"$SERVERS/addresses"
+  LARKSPAN_SERVERS=$SERVERS no_proxy=127.0.0.1 "$@"
 fi
