@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The whole road of an update, from a real web server (nginx). The check finds a newer version and offers the Download button,
-# which opens the download window and the Save dialog. The installer address ends in
-# "/.profile" and the user has no desktop folder: the dialog starts in the home folder and
-# offers "profile", never the dot file. A file of that name is there: the program asks, and No
-# brings the dialog back. The typed path receives the installer, byte for byte, while the
-# window shows its progress. Run File hands the saved file to the shell; Close returns to the
-# update window, whose Cancel ends the program.
+# The whole road of an update, from a real web server (nginx). The check finds a newer version
+# and offers the Download button, which opens the download window and the Save dialog. The
+# installer address ends in "/.profile" and the user has no desktop folder: the dialog starts in
+# the home folder and offers "profile", never the dot file. A file of that name is there: the
+# program asks, and No brings the dialog back. The typed path receives the installer, byte for
+# byte, while the window shows its progress. Run File hands the saved file to the shell; Close
+# returns to the update window, whose Cancel ends the program.
 # shellcheck source=tests/e2e/lib.sh disable=SC2086
 source "$(dirname "$0")/lib.sh"
 

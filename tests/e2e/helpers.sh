@@ -25,7 +25,7 @@ cleanup() {
   kill "${pids[@]}" 2>/dev/null || true
   for _ in {1..50}; do kill -0 "${pids[@]}" 2>/dev/null && sleep 0.1 || break; done
   kill -KILL "${pids[@]}" 2>/dev/null || true
-  if [ "$rc" -eq 0 ]; then rm -rf "$WORK" "$SERVERS"; else echo "e2e: kept $WORK and $SERVERS" >&2; fi
+  if [ "$rc" -eq 0 ]; then rm -rf "$WORK" "$SERVERS"; else echo "e2e: kept $WORK, $SERVERS" >&2; fi
 }
 trap cleanup EXIT
 

@@ -10,7 +10,7 @@
 # it runs the command while nginx serves the empty folder www in the folder LARKSPAN_SERVERS,
 # which holds the authority too (authority.pem, authority.der) and the file "addresses" with
 # those of nginx's servers: http, https, https self-signed, https for another host.
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034,SC2054,SC2086,SC2119,SC2120
 
 SERVERS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SERVERS=$(mktemp -d /tmp/larkspan-servers.XXXXXX)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The whole road of an update with larkspan.exe, from a real web server (nginx): the check offers the Download button. The
-# installer address ends in "/..\..\VantrelSetup.exe", and the Save dialog offers a name in
-# the desktop folder, "_.._VantrelSetup.exe", which is there: the program asks, and No brings
-# the dialog back. It takes a typed path, the installer arrives there byte for byte, and Run
-# File really runs it: the served installer is a small Windows program that leaves a mark.
-# Close returns to the update window, whose Cancel ends the program.
+# The whole road of an update with larkspan.exe, from a real web server (nginx): the check
+# offers the Download button. The installer address ends in "/..\..\VantrelSetup.exe", and the
+# Save dialog offers a name in the desktop folder, "_.._VantrelSetup.exe", which is there: the
+# program asks, and No brings the dialog back. It takes a typed path, the installer arrives there
+# byte for byte, and Run File really runs it: the served installer is a small Windows program
+# that leaves a mark. Close returns to the update window, whose Cancel ends the program.
 # shellcheck source=tests/e2e/wine/lib.sh disable=SC2086
 source "$(dirname "$0")/lib.sh"
 

@@ -26,12 +26,14 @@ mkdir -p "$DESKTOP"
 # shellcheck source=tests/e2e/helpers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
 
-# WinINet takes the proxy from the prefix's registry, where Windows keeps it. A user name and
-# password for it Wine's WinINet takes from nowhere there: only from http_proxy, which it reads
+# WinINet takes the proxy from the prefix's registry, where Windows keeps it. The registry holds
+# no user name or password for it: Wine's WinINet takes them from http_proxy, which it reads
 # when the registry names no proxy. The prefix serves the other tests too: the proxy goes again
 # at the end, whatever happens.
 INTERNET_SETTINGS='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-internet_setting() { "$WINE_RUN" --prefix "$PREFIX" reg "$1" "$INTERNET_SETTINGS" "${@:2}" /f >/dev/null 2>&1; }
+internet_setting() {
+  "$WINE_RUN" --prefix "$PREFIX" reg "$1" "$INTERNET_SETTINGS" "${@:2}" /f >/dev/null 2>&1
+}
 forget_proxy() { internet_setting delete /v ProxyEnable && internet_setting delete /v ProxyServer; }
 use_proxy() {
   local enable=1
