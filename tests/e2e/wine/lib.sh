@@ -31,16 +31,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
 # when the registry names no proxy. The prefix serves the other tests too: the proxy goes again
 # at the end, whatever happens.
 INTERNET_SETTINGS='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-internet_setting() {
-  "$WINE_RUN" --prefix "$PREFIX" reg "$1" "$INTERNET_SETTINGS" "${@:2}" /f >/dev/null 2>&1
-}
-forget_proxy() { internet_setting delete /v ProxyEnable && internet_setting delete /v ProxyServer; }
+set_internet() { "$WINE_RUN" --prefix "$PREFIX" reg add "$INTERNET_SETTINGS" /f "$@" &>/dev/null; }
 use_proxy() {
   local enable=1
   case $1 in *@*) enable=0 && export http_proxy="http://$1" ;; esac
-  on_exit=(forget_proxy)
-  internet_setting add /v ProxyEnable /t REG_DWORD /d $enable &&
-    internet_setting add /v ProxyServer /d "${1#*@}" || fail "could not set the proxy"
+  on_exit=(set_internet /v ProxyEnable /t REG_DWORD /d 0)
+  set_internet /v ProxyEnable /t REG_DWORD /d $enable &&
+    set_internet /v ProxyServer /d "${1#*@}" || fail "could not set the proxy"
 }
 
 start_updater() {
