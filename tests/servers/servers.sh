@@ -107,7 +107,7 @@ serve_release() {
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail
   pids=()
-  trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$SERVERS"' EXIT
+  trap 'kill "${pids[@]}" 2>/dev/null || true; wait; rm -rf "$SERVERS"' EXIT
   start_nginx
   printf 'http://127.0.0.1:%s/ https://127.0.0.1:%s/ https://127.0.0.1:%s/ https://127.0.0.1:%s/' \
     $NGINX_PORTS >"$SERVERS/addresses"
