@@ -15,6 +15,7 @@ packages=(
   dpkg-dev file
   curl
   openssl
+  nginx squid
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
   locales
 )

@@ -1,8 +1,11 @@
 # Steps that the end-to-end tests of both builds share: waiting, failing with a picture,
-# finding, clicking and photographing windows on the test's X display, and the demo server.
-# Sourced by lib.sh (the Linux program) and wine/lib.sh (the Windows one under Wine), which set
-# WORK, SHOTS, PORT and DEMO_SERVER first.
+# finding, clicking and photographing windows on the test's X display, the demo server, and
+# the real servers (nginx, squid) of tests/servers. Sourced by lib.sh (the Linux program) and
+# wine/lib.sh (the Windows one under Wine), which set WORK, SHOTS, PORT and DEMO_SERVER first,
+# and define use_proxy.
 # shellcheck shell=bash disable=SC2034,SC2086
+# shellcheck source=tests/servers/servers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../servers/servers.sh"
 
 # Client-pixel places that the tests read (areas WxH+X+Y) or click (X Y): in the update window,
 DOWNLOAD_BUTTON=105x41+348+12 # inside the Download button
@@ -18,9 +21,11 @@ on_exit=() # a command that the test's end runs too, however it ends
 cleanup() {
   local rc=$?
   [ ${#on_exit[@]} -eq 0 ] || "${on_exit[@]}" || true
-  kill "${pids[@]}" 2>/dev/null && sleep 0.5 # time to end on request, then no more asking
+  # Up to 5 s to end on request (squid's shutdown takes seconds), then no more asking.
+  kill "${pids[@]}" 2>/dev/null || true
+  for _ in {1..50}; do kill -0 "${pids[@]}" 2>/dev/null && sleep 0.1 || break; done
   kill -KILL "${pids[@]}" 2>/dev/null || true
-  if [ "$rc" -eq 0 ]; then rm -rf "$WORK"; else echo "e2e: kept $WORK for a look" >&2; fi
+  if [ "$rc" -eq 0 ]; then rm -rf "$WORK" "$SERVERS"; else echo "e2e: kept $WORK, $SERVERS" >&2; fi
 }
 trap cleanup EXIT
 
@@ -49,6 +54,65 @@ start_demo() {
   "$DEMO_SERVER" --port "$PORT" "$@" >"$WORK/demo.log" 2>&1 &
   pids+=($!)
   wait_for 10 "the demo server listening" grep -q listening "$WORK/demo.log"
+}
+
+# nginx serving the release, the installer file $1 at path $2 of the site, on a free port and
+# on the deployment port, where the program probes and the update information is.
+start_site() {
+  wait_for 60 "port $PORT free" port_free
+  start_nginx "$PORT" || fail "nginx did not start"
+  serve_release "$1" "$2" vantrel/update.txt
+}
+
+# The Save dialog's offered name is taken, the question about that existing file answered No,
+# and the dialog, shown again, takes the path $1, typed after the keys $2 clear the name.
+save_elsewhere() {
+  send "$(wait_window Save)" key Return            # the name offered
+  send "$(wait_window "Download Manager\$")" key n # the question: No (Esc does not answer it)
+  local dialog
+  dialog=$(wait_window Save)
+  send "$dialog" key $2
+  send "$dialog" type --delay 20 "$1"
+  send "$dialog" key Return
+}
+
+# Close of the download window returns to the update window, whose Cancel ends the program.
+close_both_windows() {
+  click_at "$down" $CLOSE_AT
+  wait_for 10 "Close closes the download window" eval '! shown "Download Manager"'
+  shown "Update Manager" || fail "the update window went with it"
+  click_at "$update" $CANCEL_AT
+  expect_clean_exit "Cancel of the update window ends the program"
+}
+
+# The check and the download of the release (served from file $2) through the proxy at $1
+# (HOST:PORT, or USER:PASSWORD@HOST:PORT, squid's folder in SQUID_DIR), which use_proxy sets as
+# the platform has it: the check offers it, the installer arrives byte for byte in the offered
+# file $3, the program ends, and squid's log shows that it passed the update information and
+# the installer on, to user $4 ("-" for no one).
+journey_through_proxy() {
+  use_proxy "$1"
+  start_updater "Vantrel*3.1*0101000*$INFO_URL"
+  open_download 30 "$WORK/offer.png"
+  send "$(wait_window Save)" key Return # the name offered in the desktop folder
+  wait_for 60 "the installer saved whole through the proxy" cmp -s "$3" "$2"
+  close_both_windows
+  for path in vantrel/update.txt vantrel/VantrelSetup.exe; do
+    grep -q "TCP_MISS/200 [0-9]* GET http://127.0.0.1:[0-9]*/$path $4 " "$SQUID_DIR/access.log" ||
+      fail "squid did not pass /$path on to user $4: $(cat "$SQUID_DIR/access.log")"
+  done
+  rm "$3"
+}
+
+# The journey through squid twice, with the installer served from file $1 and saved in the
+# offered file $2: through an open proxy, then through one that asks for a password.
+proxy_journeys() {
+  start_site "$1" vantrel/VantrelSetup.exe
+  start_squid
+  journey_through_proxy "127.0.0.1:$SQUID_PORT" "$1" "$2" -
+  start_squid larkspan:secret
+  journey_through_proxy "larkspan:secret@127.0.0.1:$SQUID_PORT" "$1" "$2" larkspan
+  tail -n 4 "$SQUID_DIR/access.log" "$SERVERS/nginx-access.log"
 }
 
 updater_running() { kill -0 "$UPDATER" 2>/dev/null; }

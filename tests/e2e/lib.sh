@@ -5,12 +5,16 @@
 #
 # Where the kernel allows it, each test runs in a network namespace of its own, so that the
 # deployment port belongs to this test alone. (Not a process namespace: Xvfb's display locks
-# hold process ids, which must mean the same inside and outside.)
+# hold process ids, which must mean the same inside and outside.) Other users than root need a
+# user namespace for it, where squid cannot take another user: a test that sets E2E_SQUID then
+# shares the machine's network.
 set -euo pipefail
 if [ -z "${LARKSPAN_E2E_ISOLATED:-}" ]; then
   export LARKSPAN_E2E_ISOLATED=no
-  if unshare --user --map-root-user --net true 2>/dev/null; then
-    LARKSPAN_E2E_ISOLATED=yes exec unshare --user --map-root-user --net bash "$0" "$@"
+  isolate=(unshare --net)
+  [ "$(id -u)" = 0 ] || isolate=(${E2E_SQUID:+false} unshare --user --map-root-user --net)
+  if "${isolate[@]}" true 2>/dev/null; then
+    LARKSPAN_E2E_ISOLATED=yes exec "${isolate[@]}" bash "$0" "$@"
   fi
 fi
 
@@ -51,6 +55,9 @@ start_display() {
   # display there at its start, which a moment later answered.
   wait_for 10 "the display $DISPLAY answering" eval 'xdpyinfo >/dev/null 2>&1'
 }
+
+# libcurl takes the proxy, and a user name and password in it, from http_proxy.
+use_proxy() { export http_proxy="http://$1"; }
 
 start_updater() {
   "$BIN/${PROGRAM:-larkspan}" "$@" >"$WORK/larkspan.log" 2>&1 &

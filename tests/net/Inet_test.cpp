@@ -1,7 +1,7 @@
 // The transfer control on its own: bodies handed over in exact chunks however large, refused
-// addresses, what the whole-text fetch sends, redirects, and the fetch's deadline. (Stop during a
-// download is the download window's test.) How the windows end on network and server faults is the
-// fault matrix's business (tests/app).
+// addresses, what the whole-text fetch sends, and the fetch's deadline. (Stop during a download
+// is the download window's test; redirects and https, RealServer_test's.) How the windows end on
+// network and server faults is the fault matrix's business (tests/app).
 #include "net/Inet.h"
 
 #include <gtest/gtest.h>
@@ -79,36 +79,6 @@ TEST_F(InetTest, WholeTextFetchBypassesCachesUsesTheDesignPortAndSendsNoCookie) 
   }
   for (const Request& request : {sent[1], sent[2]}) {
     EXPECT_EQ(request.head.find("Cookie"), std::string::npos) << request.head;
-  }
-}
-
-// Ten redirects in a row are followed (301, 302 and 307, absolute and relative Locations); an
-// eleventh, or a loop, ends the request like no answer. From https to http: the HTTPS tests.
-TEST_F(InetTest, RedirectsAreFollowedForTenHopsAtMost) {
-  server.Serve("/text", Reply::Text("the text"));
-  const int statuses[] = {301, 302, 307};
-  for (int hop = 1; hop <= 11; ++hop) {
-    const std::string next = hop == 11 ? "/text" : "/hop" + std::to_string(hop + 1);
-    server.Serve("/hop" + std::to_string(hop),
-                 Reply::Text("", statuses[hop % 3],
-                             "Location: " + (hop % 2 ? server.Url(next) : next) + "\r\n"));
-  }
-  server.Serve("/loop", Reply::Text("", 302, "Location: /loop\r\n"));
-  for (const auto& [path, followed] :
-       {std::pair{"/hop2", true}, {"/hop1", false}, {"/loop", false}}) {
-    SCOPED_TRACE(path);
-    const std::u16string url = FromUtf8(server.Url(path));
-    if (followed) {
-      EXPECT_EQ(inet.OpenURL(url), u"the text");
-    } else {
-      EXPECT_THROW(inet.OpenURL(url), Failure);
-    }
-    inet.Execute(url, u"GET");
-    EXPECT_FALSE(inet.StillExecuting(kResponseWait));
-    EXPECT_EQ(inet.GetHeader(u"Content-Length"), followed ? u"8" : u"");
-#ifndef _WIN32  // the Windows probe is WinINet's own
-    EXPECT_EQ(IsUrlOnline(url), followed);
-#endif
   }
 }
 

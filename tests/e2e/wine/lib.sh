@@ -17,9 +17,28 @@ export DISPLAY
 WORK_C="e2e-$$"
 WORK="$PREFIX/drive_c/$WORK_C"
 mkdir -p "$SHOTS" "$WORK"
+# The user's desktop folder, where the Save dialog starts. Wine links it to the Linux user's
+# home, which is none of the tests' business.
+DESKTOP="$PREFIX/drive_c/users/$(id -un)/Desktop"
+if [ -L "$DESKTOP" ]; then rm "$DESKTOP"; fi
+mkdir -p "$DESKTOP"
 
 # shellcheck source=tests/e2e/helpers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
+
+# WinINet takes the proxy from the prefix's registry, where Windows keeps it. The registry holds
+# no user name or password for it: Wine's WinINet takes them from http_proxy, which it reads
+# when the registry names no proxy. The prefix serves the other tests too: the proxy goes again
+# at the end, whatever happens.
+INTERNET_SETTINGS='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+set_internet() { "$WINE_RUN" --prefix "$PREFIX" reg add "$INTERNET_SETTINGS" /f "$@" &>/dev/null; }
+use_proxy() {
+  local enable=1
+  case $1 in *@*) enable=0 && export http_proxy="http://$1" ;; esac
+  on_exit=(set_internet /v ProxyEnable /t REG_DWORD /d 0)
+  set_internet /v ProxyEnable /t REG_DWORD /d $enable &&
+    set_internet /v ProxyServer /d "${1#*@}" || fail "could not set the proxy"
+}
 
 start_updater() {
   "$WINE_RUN" --prefix "$PREFIX" "$BIN/${PROGRAM:-larkspan}.exe" "$@" >"$WORK/larkspan.log" 2>&1 &
