@@ -47,6 +47,7 @@ class Transfer {
 // whether it was cancelled.
 class TransferCore : public Transfer {
  public:
+  using Clock = std::chrono::steady_clock;
   // The body is held at most this far ahead of the reader; the worker waits beyond it.
   static constexpr std::size_t kBufferBytes = 4u << 20;
 
@@ -63,6 +64,7 @@ class TransferCore : public Transfer {
   std::condition_variable changed_;
   bool cancelled_ = false;
   bool headersDone_ = false;
+  std::optional<Clock::time_point> headDue_;  // see PublishHeadLocked
   bool finished_ = false;
   TransferError error_ = TransferError::kNone;
   std::string errorDetail_;
@@ -72,6 +74,17 @@ class TransferCore : public Transfer {
   // Moves what the buffer holds into `out`, up to `size`, and lets the worker go on when the
   // buffer has room again. Called with the lock held.
   virtual void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) = 0;
+  // Makes `headers`, the final answer's head, the one that the reader sees: at once, or, with
+  // `due`, from then on unless the request fails first. False, with nothing published, when its
+  // lengths cannot be trusted (see SettleLengths). Called with the lock held.
+  bool PublishHeadLocked(HttpHeaders headers, std::optional<Clock::time_point> due = {});
+  // The head that PublishHeadLocked made due counts as in now, whatever the time.
+  void ConfirmHeadLocked();
+  // Ends the request: a head not yet due is withdrawn when `error` is one. Takes the lock.
+  void Finish(TransferError error, std::string detail = {});
+
+ private:
+  bool HeadInLocked() const;
 };
 
 // Starts a GET (or, with `headOnly`, a HEAD) of `url` on the platform's client library; raises

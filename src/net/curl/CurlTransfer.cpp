@@ -18,8 +18,8 @@ std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly
 }
 
 CurlTransfer::CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout)
-    : idleTimeout_(idleTimeout), lastActivity_(Clock::now()) {
-  worker_ = std::thread([this, url = std::move(url), headOnly] { Run(url, headOnly); });
+    : idleTimeout_(idleTimeout), chain_(std::move(url)), lastActivity_(Clock::now()) {
+  worker_ = std::thread([this, headOnly] { Run(headOnly); });
 }
 
 CurlTransfer::~CurlTransfer() {
@@ -72,12 +72,12 @@ void CurlTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) 
   }
 }
 
-void CurlTransfer::Run(const std::string& url, bool headOnly) {
+void CurlTransfer::Run(bool headOnly) {
   try {
     CurlMulti multi;
     CurlEasy easy;
     char errorText[CURL_ERROR_SIZE] = "";
-    ApplyCommonOptions(easy, url, static_cast<long>(idleTimeout_.count()));
+    ApplyCommonOptions(easy, static_cast<long>(idleTimeout_.count()));
     CURL* h = easy.get();
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::OnHeader);
@@ -85,29 +85,47 @@ void CurlTransfer::Run(const std::string& url, bool headOnly) {
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CurlTransfer::OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
     if (headOnly) curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-    easy_ = h;
-    CurlAttachment attachment(multi, easy);
     {
       std::lock_guard lock(mutex_);
       wakeTarget_ = multi.get();
     }
-    Drive(multi, easy, errorText);
+    // One request for each hop of the redirect chain, until one answer is final.
+    for (;;) {
+      if (!AimAt(easy, chain_.Address())) {
+        return Finish(TransferError::kBadAddress, chain_.Address());
+      }
+      *errorText = '\0';
+      {
+        std::lock_guard lock(mutex_);
+        hop_ = RedirectChain::Hop::kRefused;
+      }
+      const CurlAttachment attachment(multi, easy);
+      if (!Drive(multi, easy, errorText)) return;
+    }
   } catch (const std::exception& e) {
     Finish(TransferError::kOther, e.what());
   }
 }
 
-void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText) {
+bool CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText) {
   for (;;) {
     int running = 0;
     CURLMcode status = curl_multi_perform(multi.get(), &running);
-    if (status != CURLM_OK) return Finish(TransferError::kOther, curl_multi_strerror(status));
+    if (status != CURLM_OK) {
+      Finish(TransferError::kOther, curl_multi_strerror(status));
+      return false;
+    }
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
       if (message->msg != CURLMSG_DONE) continue;
       CURLcode result = message->data.result;
+      {
+        std::lock_guard lock(mutex_);
+        if (hop_ == RedirectChain::Hop::kFollow) return true;
+      }
       std::string detail = *errorText != '\0' ? errorText : curl_easy_strerror(result);
-      return Finish(ClassifyCurl(result), result == CURLE_OK ? std::string() : detail);
+      Finish(ClassifyCurl(result), result == CURLE_OK ? std::string() : detail);
+      return false;
     }
     bool resume = false;
     bool idle = false;
@@ -122,7 +140,10 @@ void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText
         idle = !paused_ && Clock::now() - lastActivity_ > idleTimeout_;
       }
     }
-    if (idle) return Finish(TransferError::kTimedOut, "nothing arrived within the time-out");
+    if (idle) {
+      Finish(TransferError::kTimedOut, "nothing arrived within the time-out");
+      return false;
+    }
     if (resume) {
       curl_easy_pause(easy.get(), CURLPAUSE_CONT);
       continue;
@@ -131,25 +152,17 @@ void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText
     // bounds how late the idle check runs.
     curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
   }
-  Finish(TransferError::kCancelled, {});
+  Finish(TransferError::kCancelled);
+  return false;
 }
 
 void CurlTransfer::Finish(TransferError error, std::string detail) {
   {
     std::lock_guard lock(mutex_);
     wakeTarget_ = nullptr;
-    finished_ = true;
     if (abortReason_ != TransferError::kNone) error = abortReason_;
-    error_ = error;
-    errorDetail_ = std::move(detail);
-    // A response that completed without a header block we could call final (an unusual 3xx,
-    // say) still counts as the response.
-    if (error == TransferError::kNone && !headersDone_) {
-      headers_ = head_.Headers();
-      headersDone_ = true;
-    }
   }
-  changed_.notify_all();
+  TransferCore::Finish(error, std::move(detail));
 }
 
 void CurlTransfer::Abort(TransferError reason) {
@@ -169,24 +182,21 @@ std::size_t CurlTransfer::OnBody(char* data, std::size_t size, std::size_t count
 bool CurlTransfer::HeaderLine(std::string_view line) {
   std::lock_guard lock(mutex_);
   lastActivity_ = Clock::now();
-  if (!head_.Feed(line)) return true;
-  if (!LengthsUsable(head_.Headers())) {
-    Abort(TransferError::kBroken);
-    return false;
-  }
-  switch (JudgeHeadEnd(easy_, head_.Headers())) {
-    case HeadEnd::kMore:
-      return true;
-    case HeadEnd::kRefusedRedirect:
-      Abort(TransferError::kRedirectRefused);
+  // After the final head only the trailers of a chunked body come here: not the head.
+  if (headersDone_) return true;
+  if (!head_.Feed(line) || head_.Interim()) return true;
+  switch (hop_ = chain_.Judge(head_.Status(), head_.Headers())) {
+    case RedirectChain::Hop::kFollow:
+      return false;  // the next request of the chain goes on from here
+    case RedirectChain::Hop::kRefused:
+      Abort(chain_.Refusal());
       return false;
-    case HeadEnd::kFinal:
+    case RedirectChain::Hop::kFinal:
       break;
   }
-  headers_ = head_.Headers();
-  headersDone_ = true;
-  changed_.notify_all();
-  return true;
+  if (PublishHeadLocked(head_.Headers())) return true;
+  Abort(TransferError::kBroken);
+  return false;
 }
 
 std::size_t CurlTransfer::Body(const char* data, std::size_t size) {

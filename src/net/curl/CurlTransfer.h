@@ -17,6 +17,7 @@
 
 #include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
+#include "net/Redirect.h"
 #include "net/Transfer.h"
 #include "net/curl/CurlSession.h"
 
@@ -41,26 +42,27 @@ class CurlTransfer final : public TransferCore {
                       std::chrono::milliseconds wait) override;
 
  private:
-  using Clock = std::chrono::steady_clock;
-
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
-  void Run(const std::string& url, bool headOnly);
-  void Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText);
+  void Run(bool headOnly);
+  // Runs one request of the chain; true when it ended in a redirect to follow, else it has
+  // finished the transfer.
+  bool Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText);
   bool HeaderLine(std::string_view line);  // false refuses the response
   std::size_t Body(const char* data, std::size_t size);
-  void Finish(TransferError error, std::string detail);
+  void Finish(TransferError error, std::string detail = {});
   void Abort(TransferError reason);  // from a callback, with the lock held
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
   void TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size);
 
   const std::chrono::seconds idleTimeout_;
   CURLM* wakeTarget_ = nullptr;  // the worker's multi handle while it may be woken
-  CURL* easy_ = nullptr;         // for status queries from the header callback (worker only)
   bool paused_ = false;
   bool resumeWanted_ = false;
-  TransferError abortReason_ = TransferError::kNone;  // why a callback stopped the transfer
-  HttpHeadReader head_;                               // the response being received
+  TransferError abortReason_ = TransferError::kNone;       // why a callback stopped the transfer
+  HttpHeadReader head_;                                    // the answer being received
+  RedirectChain chain_;                                    // the worker's
+  RedirectChain::Hop hop_ = RedirectChain::Hop::kRefused;  // what the last head led to
   Clock::time_point lastActivity_;
   std::thread worker_;
   // The reader's batch: taken from the ring in one go, handed out in the reader's sizes without

@@ -19,6 +19,7 @@
 
 #include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
+#include "net/Redirect.h"
 #include "net/Transfer.h"
 #include "net/TransferError.h"
 #include "net/wininet/WinInetSession.h"
@@ -47,21 +48,14 @@ class WinInetTransfer final : public TransferCore {
                    std::chrono::seconds timeout);
   void Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout);
   // One request of the chain that redirects make: sends it, and either ends the transfer with
-  // it or returns the address of the redirect to follow.
-  std::optional<HttpAddress> Request(HINTERNET connection, const HttpAddress& address,
-                                     bool headOnly, const InternetTimeouts& timeouts);
-  // What the response to the request leads to: the end of the transfer (nothing), or the
-  // address of a redirect to follow.
-  std::optional<HttpAddress> Answer(HINTERNET request, const HttpAddress& address, bool headOnly);
-  // Sends the request on the worker and reads its head. The Location of a redirect to follow
-  // comes back in `location`; false (with the request finished) when it failed.
-  bool Send(HINTERNET request, std::optional<std::string>& location);
-  // Lets the reader see the head: StillExecuting turns false.
-  void PublishHead();
+  // it or returns true for a redirect to follow (to the chain's address).
+  bool Request(HINTERNET connection, const HttpAddress& address, RedirectChain& chain,
+               bool headOnly, const InternetTimeouts& timeouts);
+  // What the answer to the request leads to; the same as Request's result.
+  bool Answer(HINTERNET request, RedirectChain& chain, bool headOnly);
   void ReadBody(HINTERNET request);
   bool WaitForRoom();  // false once cancelled
   HINTERNET TakeRequest();
-  void Finish(TransferError error, std::string detail = {});
   void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
 
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
