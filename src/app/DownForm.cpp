@@ -237,6 +237,7 @@ std::int32_t DownForm::AwaitResponse() {
 bool DownForm::ReceiveBody(std::int32_t fileSize) {
   const std::u16string receivingText = Lang(lang::kReceiving) + u" ...";
   std::int32_t remaining = fileSize;
+  std::vector<std::uint8_t> chunk;
   while (remaining != 0) {
     lblDownStat.SetForeColor(kReceivingGreen);
     lblDownStat.SetCaption(receivingText);
@@ -245,7 +246,7 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
     // The count goes down by what was asked for: the transfer control hands over exactly that
     // many bytes or fails.
     const std::int32_t asked = remaining > kChunkSize ? kChunkSize : remaining;
-    const std::vector<std::uint8_t> chunk = DownInet->GetChunk(asked);
+    DownInet->GetChunk(chunk, asked);
     remaining -= asked;
     CountChunk(DownChunks);
     ShowProgress(fileSize - remaining, fileSize);

@@ -38,7 +38,7 @@ class InetTest : public ::testing::Test {
     std::string body;
     for (std::size_t left = size; left > 0;) {
       const std::size_t ask = std::min<std::size_t>(left, 1024);
-      const std::vector<std::uint8_t> chunk = inet.GetChunk(static_cast<std::int32_t>(ask));
+      inet.GetChunk(chunk, static_cast<std::int32_t>(ask));
       body.append(chunk.begin(), chunk.end());
       left -= ask;
     }
@@ -47,13 +47,14 @@ class InetTest : public ::testing::Test {
 
   HttpFixture server;
   Inet inet{InetSettings{80, 1}};
+  std::vector<std::uint8_t> chunk;
 };
 
 TEST_F(InetTest, HandsOverExactChunksOfBodiesOfEverySize) {
   for (std::size_t size : {0u, 1u, 1024u, 1025u, 2048u}) {
     EXPECT_EQ(Download(Reply::Text(PatternBody(size)), size), PatternBody(size));
     EXPECT_EQ(inet.GetHeader(u"content-LENGTH"), FromUtf8(std::to_string(size)));
-    EXPECT_THROW(inet.GetChunk(1), Failure) << "nothing lies past the body";
+    EXPECT_THROW(inet.GetChunk(chunk, 1), Failure) << "nothing lies past the body";
   }
   // Far beyond the transfer's buffer, which must pause and resume the connection many times.
   Reply big = Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 25165824\r\n", PatternBody(1 << 20));
@@ -113,7 +114,7 @@ TEST_F(InetTest, EveryFetchReachesTheServerAndLeavesNothingInACache) {
 // Its body is larger than the transfer's buffer, so that a head held back until the body has
 // gone through shows as a stall.
 TEST_F(InetTest, RedirectRuleFollowsFiveStatusesAndHandsOverEveryOtherAnswerWhole) {
-  const std::string large(TransferCore::kBufferBytes + 1024, 'o');
+  const std::string large(Transfer::kBufferBytes + 1024, 'o');
   server.Serve("/text", Reply::Text("the text"));
   const std::string absolute = server.Url("/text");
   struct Row {
@@ -136,7 +137,7 @@ TEST_F(InetTest, RedirectRuleFollowsFiveStatusesAndHandsOverEveryOtherAnswerWhol
     ASSERT_FALSE(inet.StillExecuting(kResponseWait));
     EXPECT_EQ(inet.GetHeader(u"Content-Length"), FromUtf8(std::to_string(body.size())));
     const std::size_t first = std::min<std::size_t>(body.size(), 1024);
-    const std::vector<std::uint8_t> chunk = inet.GetChunk(static_cast<std::int32_t>(first));
+    inet.GetChunk(chunk, static_cast<std::int32_t>(first));
     EXPECT_EQ(std::string(chunk.begin(), chunk.end()), body.substr(0, first));
   }
 }

@@ -27,7 +27,6 @@ CurlTransfer::~CurlTransfer() {
 }
 
 void CurlTransfer::Cancel() {
-  cancelRequested_.store(true, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
@@ -37,39 +36,9 @@ void CurlTransfer::Cancel() {
   if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
 }
 
-CurlTransfer::ReadResult CurlTransfer::ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
-                                                std::chrono::milliseconds wait) {
-  // The download asks for a kilobyte at a time, thousands of times a second: most requests are
-  // served from the batch, and only an empty batch takes the lock.
-  if (!cancelRequested_.load(std::memory_order_relaxed)) {
-    TakeFromBatch(out, size);
-    if (out.size() == size) return ReadResult::kComplete;
-  }
-  return TransferCore::ReadInto(out, size, wait);
-}
-
-void CurlTransfer::TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size) {
-  const std::size_t count = std::min(size - out.size(), batch_.size() - batchTaken_);
-  const auto first = batch_.begin() + static_cast<std::ptrdiff_t>(batchTaken_);
-  out.insert(out.end(), first, first + static_cast<std::ptrdiff_t>(count));
-  batchTaken_ += count;
-}
-
-void CurlTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
-  if (cancelled_) return;
-  TakeFromBatch(out, size);
-  while (out.size() < size && ring_.Size() > 0) {
-    batch_.clear();
-    batchTaken_ = 0;
-    ring_.ReadAppend(batch_, kBatchBytes);
-    TakeFromBatch(out, size);
-  }
-  // Resume a paused connection only once half the buffer is free, so that it is not paused
-  // and woken again for every batch taken.
-  if (paused_ && !resumeWanted_ && ring_.Free() >= ring_.Capacity() / 2) {
-    resumeWanted_ = true;
-    if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
-  }
+void CurlTransfer::RoomMadeLocked() {
+  resumeWanted_ = true;
+  if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
 }
 
 void CurlTransfer::Run(bool headOnly) {
@@ -162,7 +131,7 @@ void CurlTransfer::Finish(TransferError error, std::string detail) {
     wakeTarget_ = nullptr;
     if (abortReason_ != TransferError::kNone) error = abortReason_;
   }
-  TransferCore::Finish(error, std::move(detail));
+  Transfer::Finish(error, std::move(detail));
 }
 
 void CurlTransfer::Abort(TransferError reason) {
@@ -200,28 +169,20 @@ bool CurlTransfer::HeaderLine(std::string_view line) {
 }
 
 std::size_t CurlTransfer::Body(const char* data, std::size_t size) {
-  bool batchReady = false;
-  {
-    std::lock_guard lock(mutex_);
-    if (cancelled_) {
-      Abort(TransferError::kCancelled);
-      return 0;
-    }
-    if (size > ring_.Capacity()) {
-      Abort(TransferError::kTooLarge);
-      return 0;
-    }
-    if (ring_.Free() < size) {
-      paused_ = true;  // libcurl keeps these bytes and hands them over again on resume
-      return CURL_WRITEFUNC_PAUSE;
-    }
-    ring_.Write(reinterpret_cast<const std::uint8_t*>(data), size);
-    lastActivity_ = Clock::now();
-    // The body arrives in pieces of a few kilobytes. A waiting reader is woken once a whole
-    // batch is there, not for every piece: short of that it looks by itself when its wait ends.
-    batchReady = ring_.Size() >= kBatchBytes;
+  std::lock_guard lock(mutex_);
+  if (cancelled_) {
+    Abort(TransferError::kCancelled);
+    return 0;
   }
-  if (batchReady) changed_.notify_all();
+  if (size > kBufferBytes) {
+    Abort(TransferError::kTooLarge);
+    return 0;
+  }
+  if (!PushLocked(reinterpret_cast<const std::uint8_t*>(data), size)) {
+    paused_ = true;  // libcurl keeps these bytes and hands them over again on resume
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  lastActivity_ = Clock::now();
   return size;
 }
 

@@ -12,7 +12,7 @@
 namespace larkspan {
 namespace {
 
-// Read from WinINet in blocks of at most this size; the buffer must have room for one first.
+// Read from WinINet in blocks of at most this size; the transfer must have room for one first.
 constexpr std::size_t kReadBlock = 64u << 10;
 // How long a cancel waits for the worker to leave WinINet.
 constexpr std::chrono::milliseconds kWorkerGrace{200};
@@ -71,17 +71,6 @@ void WinInetTransfer::Cancel() {
   // the worker a moment, and leave it to finish on its own after that (it holds the transfer).
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, kWorkerGrace, [this] { return workerDone_; });
-}
-
-void WinInetTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
-  if (cancelled_) return;
-  ring_.ReadAppend(out, size - out.size());
-  // Wake a waiting worker only once half the buffer is free, so that it is not paused and
-  // woken again for every chunk taken.
-  if (paused_ && ring_.Free() >= ring_.Capacity() / 2) {
-    paused_ = false;
-    changed_.notify_all();
-  }
 }
 
 void WinInetTransfer::Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout) {
@@ -171,7 +160,7 @@ bool WinInetTransfer::Answer(HINTERNET request, RedirectChain& chain, bool headO
 void WinInetTransfer::ReadBody(HINTERNET request) {
   std::vector<std::uint8_t> block(kReadBlock);
   std::uint64_t received = 0;
-  while (WaitForRoom()) {
+  while (WaitForRoom(kReadBlock)) {
     // Beyond the announced length nothing is read: Wine's WinINet reads a body whose length it
     // cannot parse up to the close.
     if (length_ && received == *length_) return Finish(TransferError::kNone);
@@ -194,21 +183,11 @@ void WinInetTransfer::ReadBody(HINTERNET request) {
                     shortBody ? "the body ended early" : "");
     }
     received += got;
-    {
-      std::lock_guard lock(mutex_);
-      ConfirmHeadLocked();
-      ring_.Write(block.data(), got);
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    ConfirmHeadLocked();
+    PushLocked(block.data(), got);  // there is room: WaitForRoom saw to it
   }
   Finish(TransferError::kCancelled);
-}
-
-bool WinInetTransfer::WaitForRoom() {
-  std::unique_lock lock(mutex_);
-  if (ring_.Free() < kReadBlock) paused_ = true;
-  changed_.wait(lock, [this] { return !paused_ || cancelled_; });
-  return !cancelled_;
 }
 
 HINTERNET WinInetTransfer::TakeRequest() {

@@ -1,8 +1,8 @@
 #pragma once
-// One request of the transfer control on WinINet: a worker thread sends it and reads the body
-// into a bounded buffer; the user-interface thread reads the headers and takes the body from
-// it. WinINet blocks the worker; closing the request's handle from another thread ends the
-// blocking call, which is how a cancel reaches it.
+// One request of the transfer control on WinINet: a worker thread sends it and pushes what it
+// reads into the transfer, from which the user-interface thread reads. WinINet blocks the
+// worker; closing the request's handle from another thread ends the blocking call, which is
+// how a cancel reaches it.
 #include <windows.h>
 #include <wininet.h>
 
@@ -17,7 +17,6 @@
 #include <string_view>
 #include <vector>
 
-#include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
 #include "net/Redirect.h"
 #include "net/Transfer.h"
@@ -26,7 +25,7 @@
 
 namespace larkspan {
 
-class WinInetTransfer final : public TransferCore {
+class WinInetTransfer final : public Transfer {
  public:
   // Starts the request at once on a worker thread, which holds the transfer until it is done.
   // `timeout` bounds connecting and every silence of the server.
@@ -54,12 +53,9 @@ class WinInetTransfer final : public TransferCore {
   // What the answer to the request leads to; the same as Request's result.
   bool Answer(HINTERNET request, RedirectChain& chain, bool headOnly);
   void ReadBody(HINTERNET request);
-  bool WaitForRoom();  // false once cancelled
   HINTERNET TakeRequest();
-  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
 
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
-  bool paused_ = false;          // the worker waits for the reader to make room
   bool workerDone_ = false;
   std::optional<std::uint64_t> length_;  // as the head announces it
 };
