@@ -83,10 +83,6 @@ std::vector<Fault> Faults() {
   };
 }
 
-void PrintTo(const Fault& fault, std::ostream* out) {
-  *out << fault.name;
-}
-
 std::string RowName(const ::testing::TestParamInfo<Fault>& row) {
   return row.param.name;
 }

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <tuple>
 
 #include "base/Failure.h"
 #include "net/Probe.h"
@@ -50,16 +51,14 @@ class InetTest : public ::testing::Test {
   std::vector<std::uint8_t> chunk;
 };
 
-TEST_F(InetTest, HandsOverExactChunksOfBodiesOfEverySize) {
-  for (std::size_t size : {0u, 1u, 1024u, 1025u, 2048u}) {
-    EXPECT_EQ(Download(Reply::Text(PatternBody(size)), size), PatternBody(size));
-    EXPECT_EQ(inet.GetHeader(u"content-LENGTH"), FromUtf8(std::to_string(size)));
-    EXPECT_THROW(inet.GetChunk(chunk, 1), Failure) << "nothing lies past the body";
-  }
-  // Far beyond the transfer's buffer, which must pause and resume the connection many times.
+// A body far beyond the transfer's buffer, which must pause and resume the connection many
+// times. (Small bodies and their last chunk: the download window's tests.)
+TEST_F(InetTest, HandsOverExactChunksOfALargeBody) {
   Reply big = Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 25165824\r\n", PatternBody(1 << 20));
   big.repeat = 24;
   EXPECT_EQ(Download(big, 24u << 20).substr(23u << 20), PatternBody(1 << 20));
+  EXPECT_EQ(inet.GetHeader(u"content-LENGTH"), u"25165824");
+  EXPECT_THROW(inet.GetChunk(chunk, 1), Failure) << "nothing lies past the body";
 }
 
 TEST_F(InetTest, UnusableAddressOrOperationRaisesAtOnce) {
@@ -117,15 +116,10 @@ TEST_F(InetTest, RedirectRuleFollowsFiveStatusesAndHandsOverEveryOtherAnswerWhol
   const std::string large(Transfer::kBufferBytes + 1024, 'o');
   server.Serve("/text", Reply::Text("the text"));
   const std::string absolute = server.Url("/text");
-  struct Row {
-    int status;
-    std::string location;
-    bool followed;
-  };
-  const Row rows[] = {{301, absolute, true},  {302, "/text", true},  {303, "text", true},
-                      {307, "./text", true},  {308, absolute, true}, {300, "/text", false},
-                      {304, absolute, false}, {305, "/text", false}, {306, absolute, false},
-                      {399, "text", false},   {302, "", false}};
+  const std::tuple<int, std::string, bool> rows[] = {
+      {301, absolute, true},  {302, "/text", true},  {303, "text", true},    {307, "./text", true},
+      {308, absolute, true},  {300, "/text", false}, {304, absolute, false}, {305, "/text", false},
+      {306, absolute, false}, {399, "text", false},  {302, "", false}};
   for (const auto& [status, location, followed] : rows) {
     SCOPED_TRACE(std::to_string(status) + " to \"" + location + "\"");
     const std::string own = followed ? "moved" : status == 304 ? "" : large;  // 304: no body
@@ -142,20 +136,16 @@ TEST_F(InetTest, RedirectRuleFollowsFiveStatusesAndHandsOverEveryOtherAnswerWhol
   }
 }
 
-// Ten redirects in a row are followed; an eleventh, or a loop, ends the request like no answer.
-// From https to http: the HTTPS tests.
+// Ten redirects in a row are followed; an eleventh (a loop, say) ends the request like no
+// answer. From https to http: the HTTPS tests.
 TEST_F(InetTest, RedirectsAreFollowedForTenHopsAtMost) {
   server.Serve("/text", Reply::Text("the text"));
-  const int statuses[] = {301, 302, 307};
   for (int hop = 1; hop <= 11; ++hop) {
     const std::string next = hop == 11 ? "/text" : "/hop" + std::to_string(hop + 1);
     server.Serve("/hop" + std::to_string(hop),
-                 Reply::Text("", statuses[hop % 3],
-                             "Location: " + (hop % 2 ? server.Url(next) : next) + "\r\n"));
+                 Reply::Text("", 302, "Location: " + (hop % 2 ? server.Url(next) : next) + "\r\n"));
   }
-  server.Serve("/loop", Reply::Text("", 302, "Location: /loop\r\n"));
-  for (const auto& [path, followed] :
-       {std::pair{"/hop2", true}, {"/hop1", false}, {"/loop", false}}) {
+  for (const auto& [path, followed] : {std::pair{"/hop2", true}, {"/hop1", false}}) {
     SCOPED_TRACE(path);
     const std::u16string url = FromUtf8(server.Url(path));
     if (followed) {
