@@ -55,9 +55,11 @@ double DownloadWithInet(const std::string& url, std::size_t bytes) {
   while (inet.StillExecuting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   if (larkspan::ToUtf8(inet.GetHeader(u"Content-Length")) != std::to_string(bytes)) return -1;
   std::size_t received = 0;
+  std::vector<std::uint8_t> chunk;
   for (std::size_t left = bytes; left > 0;) {
     const std::size_t ask = left > 1024 ? 1024 : left;
-    received += inet.GetChunk(static_cast<std::int32_t>(ask)).size();
+    inet.GetChunk(chunk, static_cast<std::int32_t>(ask));
+    received += chunk.size();
     left -= ask;
   }
   const double seconds = Seconds(Clock::now() - start);

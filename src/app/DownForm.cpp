@@ -253,6 +253,7 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
   const std::u16string receivingText = Lang(lang::kReceiving) + u" ...";
   DownProgress progress(fileSize);
   std::int32_t remaining = fileSize;
+  std::vector<std::uint8_t> chunk;
   while (remaining != 0) {
     lblDownStat.SetForeColor(kReceivingGreen);
     lblDownStat.SetCaption(receivingText);
@@ -261,7 +262,7 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
     // The count goes down by what was asked for: the transfer control hands over exactly that
     // many bytes or fails.
     const std::int32_t asked = remaining > kChunkSize ? kChunkSize : remaining;
-    const std::vector<std::uint8_t> chunk = DownInet->GetChunk(asked);
+    DownInet->GetChunk(chunk, asked);
     remaining -= asked;
     CountChunk(DownChunks);
     const ChunkProgress& shown = progress.After(fileSize - remaining);

@@ -16,17 +16,17 @@ void ByteRing::Write(const std::uint8_t* data, std::size_t size) {
   size_ += size;
 }
 
-void ByteRing::ReadAppend(std::vector<std::uint8_t>& out, std::size_t size) {
+std::size_t ByteRing::Read(std::uint8_t* out, std::size_t size) {
   size = std::min(size, size_);
-  if (size == 0) return;
-  std::size_t first = std::min(size, capacity_ - head_);
-  const std::uint8_t* base = storage_.get();
-  out.insert(out.end(), base + head_, base + head_ + first);
-  out.insert(out.end(), base, base + (size - first));
+  if (size == 0) return 0;
+  const std::size_t first = std::min(size, capacity_ - head_);
+  std::memcpy(out, storage_.get() + head_, first);
+  std::memcpy(out + first, storage_.get(), size - first);
   size_ -= size;
   // An emptied ring starts again at its beginning: a reader that keeps up then uses the same
   // few pages over and over, and the rest of the capacity is never touched.
   head_ = size_ == 0 ? 0 : (head_ + size) % capacity_;
+  return size;
 }
 
 }  // namespace larkspan

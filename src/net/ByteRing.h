@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace larkspan {
 
@@ -19,8 +18,8 @@ class ByteRing {
 
   // Appends all of `data`; the caller makes sure that it fits (Free() >= size).
   void Write(const std::uint8_t* data, std::size_t size);
-  // Moves the `size` oldest bytes (at most Size()) to the end of `out`.
-  void ReadAppend(std::vector<std::uint8_t>& out, std::size_t size);
+  // Moves the oldest bytes, `size` at most, to `out`; returns how many.
+  std::size_t Read(std::uint8_t* out, std::size_t size);
 
  private:
   std::size_t capacity_;

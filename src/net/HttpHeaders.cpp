@@ -1,6 +1,7 @@
 #include "net/HttpHeaders.h"
 
-#include <cctype>
+#include <algorithm>
+#include <charconv>
 
 #include "text/AsciiText.h"
 
@@ -13,11 +14,33 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
 }
 
+// The one value that a Content-Length field holds, alone or listed repeatedly; empty when it is
+// anything else.
+std::string_view LengthValue(std::string_view field) {
+  std::string_view value;
+  for (std::size_t at = 0; at <= field.size();) {
+    const std::size_t comma = std::min(field.find(',', at), field.size());
+    const std::string_view item = Trimmed(field.substr(at, comma - at));
+    if (item.empty() || item.find_first_not_of("0123456789") != std::string_view::npos ||
+        (!value.empty() && item != value)) {
+      return {};
+    }
+    value = item;
+    at = comma + 1;
+  }
+  return value;
+}
+
 }  // namespace
 
 bool HttpHeadReader::Feed(std::string_view line) {
   if (line.substr(0, 5) == "HTTP/") {
     headers_.clear();
+    status_ = 0;
+    const std::size_t space = line.find(' ');
+    if (space != std::string_view::npos) {
+      std::from_chars(line.data() + space + 1, line.data() + line.size(), status_);
+    }
     return false;
   }
   line = Trimmed(line);
@@ -36,37 +59,15 @@ std::optional<std::string> FindHeader(const HttpHeaders& headers, std::string_vi
   return std::nullopt;
 }
 
-bool LengthsUsable(const HttpHeaders& headers) {
-  const std::string* first = nullptr;
-  for (const auto& [name, value] : headers) {
+bool SettleLengths(HttpHeaders& headers) {
+  std::string first;
+  for (auto& [name, value] : headers) {
     if (!EqualsIgnoringAsciiCase(name, "Content-Length")) continue;
-    if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) return false;
-    if (first != nullptr && value != *first) return false;
-    first = &value;
+    const std::string_view length = LengthValue(value);
+    if (length.empty() || (!first.empty() && length != first)) return false;
+    value = first = length;
   }
   return true;
-}
-
-bool IsFollowedRedirect(long status, const HttpHeaders& headers) {
-  const bool redirect =
-      status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-  return redirect && FindHeader(headers, "Location").has_value();
-}
-
-bool RedirectAllowed(std::string_view fromScheme, std::string_view location) {
-  // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":"; anything else before
-  // the first ":", "/", "?" or "#" makes the location relative.
-  std::string_view toScheme = fromScheme;
-  const std::size_t end = location.find_first_of(":/?#");
-  if (end != std::string_view::npos && end > 0 && location[end] == ':' &&
-      std::isalpha(static_cast<unsigned char>(location[0])) &&
-      location.substr(0, end).find_first_not_of("abcdefghijklmnopqrstuvwxyz"
-                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.") ==
-          std::string_view::npos) {
-    toScheme = location.substr(0, end);
-  }
-  if (EqualsIgnoringAsciiCase(toScheme, "https")) return true;
-  return EqualsIgnoringAsciiCase(toScheme, "http") && !EqualsIgnoringAsciiCase(fromScheme, "https");
 }
 
 }  // namespace larkspan

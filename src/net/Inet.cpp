@@ -18,6 +18,8 @@ namespace {
 constexpr std::chrono::milliseconds kPumpInterval{5};
 // How long the whole-text fetch waits for data between two looks at its deadline.
 constexpr std::chrono::milliseconds kOpenUrlPoll{100};
+// The whole-text fetch's buffer starts at this size and then doubles as the body comes.
+constexpr std::size_t kOpenUrlStep = 64u << 10;
 
 }  // namespace
 
@@ -48,11 +50,18 @@ std::u16string Inet::OpenURL(const std::u16string& url) {
       Clock::now() + std::chrono::seconds(settings_.requestTimeoutSeconds);
   const std::shared_ptr<Transfer> transfer = StartTransfer(url, false, settings_);
   std::vector<std::uint8_t> body;
+  std::size_t filled = 0;
   Transfer::ReadResult result = Transfer::ReadResult::kPending;
   while (result == Transfer::ReadResult::kPending && Clock::now() < deadline) {
+    // The buffer grows as the body comes; one byte more than the limit tells a body that is
+    // too large.
+    if (filled == body.size())
+      body.resize(std::min(2 * body.size() + kOpenUrlStep, kOpenUrlLimit + 1));
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    // One byte more than the limit tells a body that is too large.
-    result = transfer->ReadInto(body, kOpenUrlLimit + 1, std::min(left, kOpenUrlPoll));
+    result = transfer->ReadInto(body, filled, std::min(left, kOpenUrlPoll));
+    if (result == Transfer::ReadResult::kComplete && body.size() <= kOpenUrlLimit) {
+      result = Transfer::ReadResult::kPending;
+    }
   }
   const TransferError error = transfer->Error();
   const std::string detail = transfer->ErrorDetail();
@@ -67,7 +76,7 @@ std::u16string Inet::OpenURL(const std::u16string& url) {
       break;
   }
   if (error != TransferError::kNone) RaiseTransferFailure(error, detail);
-  return ToWide(std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
+  return ToWide(std::string_view(reinterpret_cast<const char*>(body.data()), filled));
 }
 
 std::u16string Inet::GetHeader(const std::u16string& name) {
@@ -76,17 +85,16 @@ std::u16string Inet::GetHeader(const std::u16string& name) {
   return value ? ToWide(*value) : std::u16string();
 }
 
-std::vector<std::uint8_t> Inet::GetChunk(std::int32_t size) {
+void Inet::GetChunk(std::vector<std::uint8_t>& chunk, std::int32_t size) {
   // Hold the request ourselves: a handler run by DoEvents may cancel and drop it.
   std::shared_ptr<Transfer> transfer = transfer_;
   if (!transfer) RaiseTransferFailure(TransferError::kNoRequest);
   if (size < 0) throw Failure(kTransferFailed, "negative chunk size");
-  std::vector<std::uint8_t> chunk;
-  chunk.reserve(static_cast<std::size_t>(size));
-  for (;;) {
-    switch (transfer->ReadInto(chunk, static_cast<std::size_t>(size), kPumpInterval)) {
+  chunk.resize(static_cast<std::size_t>(size));
+  for (std::size_t filled = 0;;) {
+    switch (transfer->ReadInto(chunk, filled, kPumpInterval)) {
       case Transfer::ReadResult::kComplete:
-        return chunk;
+        return;
       case Transfer::ReadResult::kPending:
         DoEvents();
         if (stopRequested_ && stopRequested_()) {

@@ -44,10 +44,11 @@ class Inet {
   bool StillExecuting(std::chrono::milliseconds wait = {});
   // The header's value as the server sent it; empty without a usable response or header.
   std::u16string GetHeader(const std::u16string& name);
-  // Exactly the next `size` bytes of the body. Lets window events run while it waits; raises
-  // when the body ends or breaks first, nothing arrives within the time-out, or the request is
-  // cancelled (also by a handler that runs while it waits).
-  std::vector<std::uint8_t> GetChunk(std::int32_t size);
+  // Fills `chunk`, the caller's buffer, with exactly the next `size` bytes of the body. Lets
+  // window events run while it waits; raises when the body ends or breaks first, nothing
+  // arrives within the time-out, or the request is cancelled (also by a handler that runs while
+  // it waits). A buffer kept from chunk to chunk is not allocated again.
+  void GetChunk(std::vector<std::uint8_t>& chunk, std::int32_t size);
   // Ends the current request at once, in any state.
   void Cancel();
   // Asked after every pass of the event pump while GetChunk waits: once it answers true, the

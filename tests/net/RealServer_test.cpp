@@ -117,9 +117,9 @@ std::string Got(const std::string& url, bool wholeText) {
     while (inet.StillExecuting(std::chrono::milliseconds(100))) {
     }
     std::string body;
+    std::vector<std::uint8_t> chunk;
     for (long left = std::stol(ToUtf8(inet.GetHeader(u"Content-Length"))); left > 0; left -= 1024) {
-      const std::vector<std::uint8_t> chunk =
-          inet.GetChunk(static_cast<std::int32_t>(left > 1024 ? 1024 : left));
+      inet.GetChunk(chunk, static_cast<std::int32_t>(left > 1024 ? 1024 : left));
       body.append(chunk.begin(), chunk.end());
     }
     return Shown(body);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -75,8 +76,10 @@ struct HttpFixture::State {
   std::condition_variable stopped;
   bool stopping = false;
   std::map<std::string, Reply> replies;
+  std::map<std::string, std::pair<std::string, Reply>> repliesTo;  // by path: a line, its reply
   std::vector<Request> requests;
   std::vector<std::thread> connections;  // one thread each
+  std::set<Socket> open;                 // their sockets, shut down when the fixture stops
   std::thread acceptor;
 
   bool Stopping() {
@@ -134,11 +137,20 @@ struct HttpFixture::State {
     request.head = received.substr(lineEnd + 2, end - lineEnd);
     std::lock_guard lock(mutex);
     requests.push_back(request);
+    auto to = repliesTo.find(PathOf(request.target));
+    if (to != repliesTo.end() &&
+        request.head.find(to->second.first + "\r\n") != std::string::npos) {
+      return to->second.second;
+    }
     auto found = replies.find(PathOf(request.target));
     return found == replies.end() ? Reply::Text("not found", 404) : found->second;
   }
 
   void Handle(Socket s) {
+    {
+      std::lock_guard lock(mutex);
+      open.insert(s);
+    }
     const Reply reply = Receive(s);
     bool sent = Send(s, reply.head.data(), reply.head.size(), 0);
     for (std::size_t round = 0, left = reply.bodyBytes; sent && round < reply.repeat && left > 0;
@@ -157,6 +169,8 @@ struct HttpFixture::State {
       linger hard{1, 0};
       setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
     }
+    std::lock_guard lock(mutex);
+    open.erase(s);
     CloseSocket(s);
   }
 };
@@ -201,6 +215,11 @@ HttpFixture::~HttpFixture() {
   state_->stopped.notify_all();
   state_->acceptor.join();
   CloseSocket(state_->listener);
+  {
+    // A reply that a client no longer reads would block its thread for good.
+    std::lock_guard lock(state_->mutex);
+    for (const Socket s : state_->open) shutdown(s, 2);  // SHUT_RDWR, SD_BOTH
+  }
   // The accept loop has ended, so the list is stable now.
   for (std::thread& connection : state_->connections) connection.join();
 }
@@ -215,6 +234,11 @@ std::string HttpFixture::RefusedUrl() {
 void HttpFixture::Serve(const std::string& path, Reply reply) {
   std::lock_guard lock(state_->mutex);
   state_->replies[path] = std::move(reply);
+}
+
+void HttpFixture::ServeTo(const std::string& line, const std::string& path, Reply reply) {
+  std::lock_guard lock(state_->mutex);
+  state_->repliesTo[path] = {line, std::move(reply)};
 }
 
 std::string HttpFixture::Url(const std::string& path) const {

@@ -41,6 +41,8 @@ class HttpFixture {
 
   // Answers requests for `path` (matched without the query); unknown paths get 404.
   void Serve(const std::string& path, Reply reply);
+  // Answers `reply` instead to the requests for `path` whose head holds `line` ("Name: value").
+  void ServeTo(const std::string& line, const std::string& path, Reply reply);
   std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port><path>"
   int Port() const;
   std::vector<Request> Requests() const;

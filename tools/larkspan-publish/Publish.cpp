@@ -224,7 +224,8 @@ Download DownloadInstaller(const InetSettings& transfer, const std::u16string& a
     // Without the header the download stops at once; a byte of the body tells whether a
     // response came at all.
     try {
-      inet.GetChunk(1);
+      std::vector<std::uint8_t> first;
+      inet.GetChunk(first, 1);
       out << "  response: arrived, Content-Type " << Shown(type.empty() ? u"(none)" : type)
           << "\n  Content-Length: missing\n";
       d.failure = u"the response has no Content-Length, and every download stops at once";
@@ -259,9 +260,10 @@ Download DownloadInstaller(const InetSettings& transfer, const std::u16string& a
   }
   Sha256 hash;
   try {
+    std::vector<std::uint8_t> chunk;
     for (std::int32_t remaining = size; remaining > 0;) {
       const std::int32_t asked = std::min(remaining, kChunkSize);
-      const std::vector<std::uint8_t> chunk = inet.GetChunk(asked);
+      inet.GetChunk(chunk, asked);
       hash.Update(chunk.data(), chunk.size());
       d.received += asked;
       remaining -= asked;

@@ -1,9 +1,11 @@
 #include "net/Probe.h"
 
+#include <chrono>
 #include <exception>
 #include <string_view>
 
 #include "base/Failure.h"
+#include "net/Redirect.h"
 #include "net/curl/CurlSession.h"
 #include "os/CodePage.h"
 
@@ -11,23 +13,23 @@ namespace larkspan {
 namespace {
 
 // A dead address must not hold the window for long: 10 s to connect, 20 s in all until the
-// response's headers are in. The probes run on the user-interface thread, which they block.
+// final answer's head is in. The probes run on the user-interface thread, which they block.
 constexpr long kConnectTimeoutSeconds = 10;
-constexpr long kTotalTimeoutSeconds = 20;
+constexpr std::chrono::seconds kTotalTimeout{20};
 
 struct ProbeState {
-  explicit ProbeState(CURL* h) : handle(h) {}
-  CURL* handle;
+  explicit ProbeState(std::string address) : chain(std::move(address)) {}
   HttpHeadReader head;
-  bool answered = false;
-  // Stops the transfer at the end of the final response's head: the answer is all we wanted,
-  // and no body is read. Redirects are followed by the transfer control's rules.
+  RedirectChain chain;
+  RedirectChain::Hop hop = RedirectChain::Hop::kRefused;  // no head: no answer
+  // Stops the transfer at the end of each answer's head: the answer is all we wanted, and no
+  // body is read. A redirect is followed by a request of its own.
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
     auto* state = static_cast<ProbeState*>(self);
-    if (!state->head.Feed(std::string_view(data, size * count))) return size * count;
-    const HeadEnd end = JudgeHeadEnd(state->handle, state->head.Headers());
-    if (end == HeadEnd::kMore) return size * count;
-    state->answered = end == HeadEnd::kFinal;
+    if (!state->head.Feed(std::string_view(data, size * count)) || state->head.Interim()) {
+      return size * count;
+    }
+    state->hop = state->chain.Judge(state->head.Status(), state->head.Headers());
     return 0;
   }
   static std::size_t OnBody(char*, std::size_t, std::size_t, void*) { return 0; }
@@ -39,17 +41,25 @@ bool IsUrlOnline(const std::u16string& address) {
   std::optional<std::string> url = NormalizeAddress(ToNarrow(address), false);
   if (!url) return false;
   try {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kTotalTimeout;
     CurlEasy easy;
-    ApplyCommonOptions(easy, *url, kConnectTimeoutSeconds);
+    ApplyCommonOptions(easy, kConnectTimeoutSeconds);
     CURL* h = easy.get();
-    ProbeState state(h);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, kTotalTimeoutSeconds);
+    ProbeState state(*url);
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ProbeState::OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &ProbeState::OnBody);
-    curl_easy_perform(h);  // ends with a write error once we stop it: answered tells
-    return state.answered;
+    for (;;) {
+      const long left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0 || !AimAt(easy, state.chain.Address())) return false;
+      curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, left);
+      state.hop = RedirectChain::Hop::kRefused;
+      curl_easy_perform(h);  // ends with a write error once we stop it: the hop tells
+      if (state.hop != RedirectChain::Hop::kFollow) return state.hop == RedirectChain::Hop::kFinal;
+    }
   } catch (const Failure&) {
     return false;
   }

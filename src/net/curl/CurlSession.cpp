@@ -113,8 +113,6 @@ TransferError ClassifyCurl(CURLcode code) {
       return TransferError::kBroken;
     case CURLE_FILESIZE_EXCEEDED:
       return TransferError::kTooLarge;
-    case CURLE_TOO_MANY_REDIRECTS:
-      return TransferError::kTooManyRedirects;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
@@ -146,13 +144,10 @@ std::optional<std::string> NormalizeAddress(std::string_view address, bool guess
   return url.Get(CURLUPART_URL);
 }
 
-void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTimeoutSeconds) {
+void ApplyCommonOptions(CurlEasy& easy, long connectTimeoutSeconds) {
   CURL* h = easy.get();
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
   // A proxy's answer to CONNECT is not the server's response.
   curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -167,16 +162,9 @@ void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTime
   }
 }
 
-HeadEnd JudgeHeadEnd(CURL* handle, const HttpHeaders& headers) {
-  long status = 0;
-  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-  if (status >= 100 && status < 200) return HeadEnd::kMore;
-  if (!IsFollowedRedirect(status, headers)) return HeadEnd::kFinal;
-  const char* scheme = nullptr;  // of the request that this head answers
-  curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme);
-  return RedirectAllowed(scheme != nullptr ? scheme : "", *FindHeader(headers, "Location"))
-             ? HeadEnd::kMore
-             : HeadEnd::kRefusedRedirect;
+bool AimAt(CurlEasy& easy, const std::string& address) {
+  const std::optional<std::string> url = NormalizeAddress(address, false);
+  return url && curl_easy_setopt(easy.get(), CURLOPT_URL, url->c_str()) == CURLE_OK;
 }
 
 std::string SetTrustedAuthorityFile(std::string path) {

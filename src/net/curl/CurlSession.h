@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "Product.h"
-#include "net/HttpHeaders.h"
 #include "net/TransferError.h"
 
 namespace larkspan {
@@ -66,20 +65,16 @@ TransferError ClassifyCurl(CURLcode code);
 std::optional<std::string> NormalizeAddress(std::string_view address, bool guessScheme,
                                             int defaultHttpPort = 80);
 
-// Options shared by all our requests: the address, http and https only, redirects followed
-// (at most kMaxRedirects; see JudgeHeadEnd for the rest of their rules), no signals (we run on
+// Options shared by all our requests: http and https only, no redirect followed by libcurl
+// (the requests follow them by the program's own rule, net/Redirect.h), no signals (we run on
 // several threads), a connect time-out, our agent name, and headers that keep every cache out
 // of the way. Certificate checks and proxy variables stay at libcurl's defaults: verification
-// on, *_proxy honoured. No cookie is kept or sent: the cookie engine stays off.
-void ApplyCommonOptions(CurlEasy& easy, const std::string& url, long connectTimeoutSeconds);
-
-// What the end of a response's head means for one of our requests: more heads follow (an
-// interim response, or a redirect that libcurl follows), the redirect must not be followed
-// (from https to http), or this is the final response. libcurl itself would follow a redirect
-// from https to http, so the header callbacks ask this at every head's end and stop the
-// request at a refusal.
-enum class HeadEnd { kMore, kRefusedRedirect, kFinal };
-HeadEnd JudgeHeadEnd(CURL* handle, const HttpHeaders& headers);
+// on, *_proxy honoured, credentials in them or in the address used. No cookie is kept or sent:
+// the cookie engine stays off.
+void ApplyCommonOptions(CurlEasy& easy, long connectTimeoutSeconds);
+// Points the handle at `address`, a hop of a redirect chain; false when it is no usable http or
+// https address.
+bool AimAt(CurlEasy& easy, const std::string& address);
 
 // For tests: every request of the process started after this call checks certificates against
 // the authorities in this PEM file instead of libcurl's bundle (its folder of authorities, where

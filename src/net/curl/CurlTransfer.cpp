@@ -18,8 +18,8 @@ std::shared_ptr<Transfer> StartTransfer(const std::u16string& url, bool headOnly
 }
 
 CurlTransfer::CurlTransfer(std::string url, bool headOnly, std::chrono::seconds idleTimeout)
-    : idleTimeout_(idleTimeout), lastActivity_(Clock::now()) {
-  worker_ = std::thread([this, url = std::move(url), headOnly] { Run(url, headOnly); });
+    : idleTimeout_(idleTimeout), chain_(std::move(url)), lastActivity_(Clock::now()) {
+  worker_ = std::thread([this, headOnly] { Run(headOnly); });
 }
 
 CurlTransfer::~CurlTransfer() {
@@ -27,7 +27,6 @@ CurlTransfer::~CurlTransfer() {
 }
 
 void CurlTransfer::Cancel() {
-  cancelRequested_.store(true, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
@@ -37,47 +36,17 @@ void CurlTransfer::Cancel() {
   if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
 }
 
-CurlTransfer::ReadResult CurlTransfer::ReadInto(std::vector<std::uint8_t>& out, std::size_t size,
-                                                std::chrono::milliseconds wait) {
-  // The download asks for a kilobyte at a time, thousands of times a second: most requests are
-  // served from the batch, and only an empty batch takes the lock.
-  if (!cancelRequested_.load(std::memory_order_relaxed)) {
-    TakeFromBatch(out, size);
-    if (out.size() == size) return ReadResult::kComplete;
-  }
-  return TransferCore::ReadInto(out, size, wait);
+void CurlTransfer::RoomMadeLocked() {
+  resumeWanted_ = true;
+  if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
 }
 
-void CurlTransfer::TakeFromBatch(std::vector<std::uint8_t>& out, std::size_t size) {
-  const std::size_t count = std::min(size - out.size(), batch_.size() - batchTaken_);
-  const auto first = batch_.begin() + static_cast<std::ptrdiff_t>(batchTaken_);
-  out.insert(out.end(), first, first + static_cast<std::ptrdiff_t>(count));
-  batchTaken_ += count;
-}
-
-void CurlTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
-  if (cancelled_) return;
-  TakeFromBatch(out, size);
-  while (out.size() < size && ring_.Size() > 0) {
-    batch_.clear();
-    batchTaken_ = 0;
-    ring_.ReadAppend(batch_, kBatchBytes);
-    TakeFromBatch(out, size);
-  }
-  // Resume a paused connection only once half the buffer is free, so that it is not paused
-  // and woken again for every batch taken.
-  if (paused_ && !resumeWanted_ && ring_.Free() >= ring_.Capacity() / 2) {
-    resumeWanted_ = true;
-    if (wakeTarget_ != nullptr) curl_multi_wakeup(wakeTarget_);
-  }
-}
-
-void CurlTransfer::Run(const std::string& url, bool headOnly) {
+void CurlTransfer::Run(bool headOnly) {
   try {
     CurlMulti multi;
     CurlEasy easy;
     char errorText[CURL_ERROR_SIZE] = "";
-    ApplyCommonOptions(easy, url, static_cast<long>(idleTimeout_.count()));
+    ApplyCommonOptions(easy, static_cast<long>(idleTimeout_.count()));
     CURL* h = easy.get();
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::OnHeader);
@@ -85,29 +54,47 @@ void CurlTransfer::Run(const std::string& url, bool headOnly) {
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CurlTransfer::OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
     if (headOnly) curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-    easy_ = h;
-    CurlAttachment attachment(multi, easy);
     {
       std::lock_guard lock(mutex_);
       wakeTarget_ = multi.get();
     }
-    Drive(multi, easy, errorText);
+    // One request for each hop of the redirect chain, until one answer is final.
+    for (;;) {
+      if (!AimAt(easy, chain_.Address())) {
+        return Finish(TransferError::kBadAddress, chain_.Address());
+      }
+      *errorText = '\0';
+      {
+        std::lock_guard lock(mutex_);
+        hop_ = RedirectChain::Hop::kRefused;
+      }
+      const CurlAttachment attachment(multi, easy);
+      if (!Drive(multi, easy, errorText)) return;
+    }
   } catch (const std::exception& e) {
     Finish(TransferError::kOther, e.what());
   }
 }
 
-void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText) {
+bool CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText) {
   for (;;) {
     int running = 0;
     CURLMcode status = curl_multi_perform(multi.get(), &running);
-    if (status != CURLM_OK) return Finish(TransferError::kOther, curl_multi_strerror(status));
+    if (status != CURLM_OK) {
+      Finish(TransferError::kOther, curl_multi_strerror(status));
+      return false;
+    }
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
       if (message->msg != CURLMSG_DONE) continue;
       CURLcode result = message->data.result;
+      {
+        std::lock_guard lock(mutex_);
+        if (hop_ == RedirectChain::Hop::kFollow) return true;
+      }
       std::string detail = *errorText != '\0' ? errorText : curl_easy_strerror(result);
-      return Finish(ClassifyCurl(result), result == CURLE_OK ? std::string() : detail);
+      Finish(ClassifyCurl(result), result == CURLE_OK ? std::string() : detail);
+      return false;
     }
     bool resume = false;
     bool idle = false;
@@ -122,7 +109,10 @@ void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText
         idle = !paused_ && Clock::now() - lastActivity_ > idleTimeout_;
       }
     }
-    if (idle) return Finish(TransferError::kTimedOut, "nothing arrived within the time-out");
+    if (idle) {
+      Finish(TransferError::kTimedOut, "nothing arrived within the time-out");
+      return false;
+    }
     if (resume) {
       curl_easy_pause(easy.get(), CURLPAUSE_CONT);
       continue;
@@ -131,25 +121,17 @@ void CurlTransfer::Drive(CurlMulti& multi, CurlEasy& easy, const char* errorText
     // bounds how late the idle check runs.
     curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
   }
-  Finish(TransferError::kCancelled, {});
+  Finish(TransferError::kCancelled);
+  return false;
 }
 
 void CurlTransfer::Finish(TransferError error, std::string detail) {
   {
     std::lock_guard lock(mutex_);
     wakeTarget_ = nullptr;
-    finished_ = true;
     if (abortReason_ != TransferError::kNone) error = abortReason_;
-    error_ = error;
-    errorDetail_ = std::move(detail);
-    // A response that completed without a header block we could call final (an unusual 3xx,
-    // say) still counts as the response.
-    if (error == TransferError::kNone && !headersDone_) {
-      headers_ = head_.Headers();
-      headersDone_ = true;
-    }
   }
-  changed_.notify_all();
+  Transfer::Finish(error, std::move(detail));
 }
 
 void CurlTransfer::Abort(TransferError reason) {
@@ -169,49 +151,38 @@ std::size_t CurlTransfer::OnBody(char* data, std::size_t size, std::size_t count
 bool CurlTransfer::HeaderLine(std::string_view line) {
   std::lock_guard lock(mutex_);
   lastActivity_ = Clock::now();
-  if (!head_.Feed(line)) return true;
-  if (!LengthsUsable(head_.Headers())) {
-    Abort(TransferError::kBroken);
-    return false;
-  }
-  switch (JudgeHeadEnd(easy_, head_.Headers())) {
-    case HeadEnd::kMore:
-      return true;
-    case HeadEnd::kRefusedRedirect:
-      Abort(TransferError::kRedirectRefused);
+  // After the final head only the trailers of a chunked body come here: not the head.
+  if (headersDone_) return true;
+  if (!head_.Feed(line) || head_.Interim()) return true;
+  switch (hop_ = chain_.Judge(head_.Status(), head_.Headers())) {
+    case RedirectChain::Hop::kFollow:
+      return false;  // the next request of the chain goes on from here
+    case RedirectChain::Hop::kRefused:
+      Abort(chain_.Refusal());
       return false;
-    case HeadEnd::kFinal:
+    case RedirectChain::Hop::kFinal:
       break;
   }
-  headers_ = head_.Headers();
-  headersDone_ = true;
-  changed_.notify_all();
-  return true;
+  if (PublishHeadLocked(head_.Headers())) return true;
+  Abort(TransferError::kBroken);
+  return false;
 }
 
 std::size_t CurlTransfer::Body(const char* data, std::size_t size) {
-  bool batchReady = false;
-  {
-    std::lock_guard lock(mutex_);
-    if (cancelled_) {
-      Abort(TransferError::kCancelled);
-      return 0;
-    }
-    if (size > ring_.Capacity()) {
-      Abort(TransferError::kTooLarge);
-      return 0;
-    }
-    if (ring_.Free() < size) {
-      paused_ = true;  // libcurl keeps these bytes and hands them over again on resume
-      return CURL_WRITEFUNC_PAUSE;
-    }
-    ring_.Write(reinterpret_cast<const std::uint8_t*>(data), size);
-    lastActivity_ = Clock::now();
-    // The body arrives in pieces of a few kilobytes. A waiting reader is woken once a whole
-    // batch is there, not for every piece: short of that it looks by itself when its wait ends.
-    batchReady = ring_.Size() >= kBatchBytes;
+  std::lock_guard lock(mutex_);
+  if (cancelled_) {
+    Abort(TransferError::kCancelled);
+    return 0;
   }
-  if (batchReady) changed_.notify_all();
+  if (size > kBufferBytes) {
+    Abort(TransferError::kTooLarge);
+    return 0;
+  }
+  if (!PushLocked(reinterpret_cast<const std::uint8_t*>(data), size)) {
+    paused_ = true;  // libcurl keeps these bytes and hands them over again on resume
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  lastActivity_ = Clock::now();
   return size;
 }
 

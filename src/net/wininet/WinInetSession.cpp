@@ -85,21 +85,15 @@ std::optional<HttpAddress> ParseHttpAddress(const std::u16string& address, bool 
   return result;
 }
 
-std::optional<HttpAddress> RedirectAddress(const HttpAddress& from,
-                                           const std::u16string& location) {
-  const bool ipv6 = from.host.find(L':') != std::wstring::npos;
-  const std::wstring base = std::wstring(from.secure ? L"https://" : L"http://") +
-                            (ipv6 ? L"[" + from.host + L"]" : from.host) + L":" +
-                            std::to_wstring(from.port) + from.object;
-  const std::wstring relative(location.begin(), location.end());
-  // The combination is never longer than both together and a "/".
-  DWORD size = static_cast<DWORD>(base.size() + relative.size() + 2);
-  std::wstring url(size, L'\0');
-  if (!InternetCombineUrlW(base.c_str(), relative.c_str(), url.data(), &size, ICU_NO_ENCODE)) {
-    return std::nullopt;
+std::string AddressText(const HttpAddress& address) {
+  const bool ipv6 = address.host.find(L':') != std::wstring::npos;
+  std::wstring url = address.secure ? L"https://" : L"http://";
+  if (!address.user.empty() || !address.password.empty()) {
+    url += address.user + L":" + address.password + L"@";
   }
-  url.resize(size);
-  return ParseHttpAddress(std::u16string(url.begin(), url.end()), false);
+  url += (ipv6 ? L"[" + address.host + L"]" : address.host) + L":" + std::to_wstring(address.port) +
+         address.object;
+  return ToNarrow(std::u16string(url.begin(), url.end()));
 }
 
 InternetHandle OpenSession(const InternetTimeouts& timeouts) {
@@ -118,9 +112,8 @@ InternetHandle ConnectTo(HINTERNET session, const HttpAddress& address) {
 
 InternetHandle OpenRequest(HINTERNET connection, const HttpAddress& address, const wchar_t* verb,
                            const InternetTimeouts& timeouts) {
-  // Never INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP: an https address is not read over http.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
-                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH |
+                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES |
                 INTERNET_FLAG_NO_AUTO_REDIRECT;
   if (address.secure) flags |= INTERNET_FLAG_SECURE;
   InternetHandle request(HttpOpenRequestW(connection, verb, address.object.c_str(), nullptr,

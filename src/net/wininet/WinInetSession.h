@@ -39,17 +39,18 @@ struct InternetTimeouts {
 
 inline constexpr const wchar_t* kUserAgent = kAppTitleIn<wchar_t>.data();
 
-// Where the redirect from `from` to `location` (its Location as sent) leads; nothing when that
-// is not a usable http or https address.
-std::optional<HttpAddress> RedirectAddress(const HttpAddress& from, const std::u16string& location);
+// The address as text, absolute, with its port and credentials: where a redirect chain starts.
+std::string AddressText(const HttpAddress& address);
 
 // A session under our agent name with the system's proxy settings.
 InternetHandle OpenSession(const InternetTimeouts& timeouts);
 InternetHandle ConnectTo(HINTERNET session, const HttpAddress& address);
 // A request of the transfer control: no cache answers it and none keeps it, it sends and keeps
-// no cookie and logs in nowhere by itself, nothing is shown to the user, and a redirect comes
-// back as the response (the control follows it by its own rules). A kept connection may serve
-// the next request to the same server.
+// no cookie, nothing is shown to the user, and a redirect comes back as the answer (the control
+// follows it by its own rule). A proxy's or a server's challenge is answered as WinINet does
+// for every program of the user's: with the credentials of the address, or those that the
+// system holds for the proxy, by the zone rules of the user's system. A kept connection may
+// serve the next request to the same server.
 InternetHandle OpenRequest(HINTERNET connection, const HttpAddress& address, const wchar_t* verb,
                            const InternetTimeouts& timeouts);
 // Sends the request with the no-cache headers and waits for the response's head; its status,

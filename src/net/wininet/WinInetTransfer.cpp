@@ -6,20 +6,22 @@
 #include <utility>
 
 #include "net/Inet.h"
+#include "net/Redirect.h"
 #include "os/CodePage.h"
 
 namespace larkspan {
 namespace {
 
-// Read from WinINet in blocks of at most this size; the buffer must have room for one first.
+// Read from WinINet in blocks of at most this size; the transfer must have room for one first.
 constexpr std::size_t kReadBlock = 64u << 10;
-// A read returns only once it has all it asked for. While the server trickles, only what has
-// arrived is asked for, so that every byte reaches the reader at once. When this much is
-// waiting, WinINet's own buffer is full and the body is streaming: a whole block then costs
-// one call instead of eight.
-constexpr DWORD kStreamingHint = 8u << 10;
 // How long a cancel waits for the worker to leave WinINet.
 constexpr std::chrono::milliseconds kWorkerGrace{200};
+// Wine's WinINet takes a head that a broken connection cut short for a whole one: it drops the
+// unfinished line and reports the rest, and the body then ends at once. The head counts as in
+// when the body begins or ends as announced, or once this long has passed without a break, so
+// that a head cut short fails the request itself, as it does wherever the head's end is seen,
+// and a server that pauses after a whole head still shows it almost at once.
+constexpr std::chrono::milliseconds kCutHeadWait{200};
 
 // The body's length when the head names one that fits 64 bits (its form is checked already).
 std::optional<std::uint64_t> AnnouncedLength(const HttpHeaders& headers) {
@@ -71,44 +73,32 @@ void WinInetTransfer::Cancel() {
   changed_.wait_for(lock, kWorkerGrace, [this] { return workerDone_; });
 }
 
-void WinInetTransfer::PullLocked(std::vector<std::uint8_t>& out, std::size_t size) {
-  if (cancelled_) return;
-  ring_.ReadAppend(out, size - out.size());
-  // Wake a waiting worker only once half the buffer is free, so that it is not paused and
-  // woken again for every chunk taken.
-  if (paused_ && ring_.Free() >= ring_.Capacity() / 2) {
-    paused_ = false;
-    changed_.notify_all();
-  }
-}
-
 void WinInetTransfer::Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout) {
   const auto ms = static_cast<DWORD>(std::chrono::milliseconds(timeout).count());
   const InternetTimeouts timeouts{ms, ms};
   InternetHandle session = OpenSession(timeouts);
-  // WinINet follows redirects by rules of its own, which Wine does not share: the transfer
-  // follows them itself, by the control's rules.
-  for (int redirects = 0;; ++redirects) {
+  // One request for each hop of the redirect chain, until one answer is final.
+  for (RedirectChain chain(AddressText(address));;) {
     InternetHandle connection = session ? ConnectTo(session.get(), address) : InternetHandle();
     if (!connection) {
       const DWORD error = GetLastError();
       return Finish(ClassifyWinInet(error), DescribeWinInet(error));
     }
-    std::optional<HttpAddress> next = Request(connection.get(), address, headOnly, timeouts);
-    if (!next) return;
-    if (redirects == kMaxRedirects) return Finish(TransferError::kTooManyRedirects);
+    if (!Request(connection.get(), address, chain, headOnly, timeouts)) return;
+    std::optional<HttpAddress> next = ParseHttpAddress(ToWide(chain.Address()), false);
+    if (!next) return Finish(TransferError::kBadAddress, chain.Address());
     address = std::move(*next);
   }
 }
 
-std::optional<HttpAddress> WinInetTransfer::Request(HINTERNET connection,
-                                                    const HttpAddress& address, bool headOnly,
-                                                    const InternetTimeouts& timeouts) {
+bool WinInetTransfer::Request(HINTERNET connection, const HttpAddress& address,
+                              RedirectChain& chain, bool headOnly,
+                              const InternetTimeouts& timeouts) {
   InternetHandle request = OpenRequest(connection, address, headOnly ? L"HEAD" : L"GET", timeouts);
   if (!request) {
     const DWORD error = GetLastError();
     Finish(ClassifyWinInet(error), DescribeWinInet(error));
-    return std::nullopt;
+    return false;
   }
   HINTERNET handle = request.get();
   bool cancelled;
@@ -119,37 +109,15 @@ std::optional<HttpAddress> WinInetTransfer::Request(HINTERNET connection,
   }
   if (cancelled) {
     Finish(TransferError::kCancelled);
-    return std::nullopt;
+    return false;
   }
-  const std::optional<HttpAddress> next = Answer(handle, address, headOnly);
+  const bool follow = Answer(handle, chain, headOnly);
   // Children go before their parents; a request that a cancel took is closed already.
   if (HINTERNET own = TakeRequest()) InternetCloseHandle(own);
-  return next;
+  return follow;
 }
 
-std::optional<HttpAddress> WinInetTransfer::Answer(HINTERNET request, const HttpAddress& address,
-                                                   bool headOnly) {
-  std::optional<std::string> location;
-  if (!Send(request, location)) return std::nullopt;
-  if (!location) {
-    if (headOnly) {
-      PublishHead();
-      Finish(TransferError::kNone);
-    } else {
-      ReadBody(request);
-    }
-    return std::nullopt;
-  }
-  std::optional<HttpAddress> next;
-  if (!RedirectAllowed(address.secure ? "https" : "http", *location)) {
-    Finish(TransferError::kRedirectRefused, *location);
-  } else if (!(next = RedirectAddress(address, ToWide(*location)))) {
-    Finish(TransferError::kBadAddress, *location);
-  }
-  return next;
-}
-
-bool WinInetTransfer::Send(HINTERNET request, std::optional<std::string>& location) {
+bool WinInetTransfer::Answer(HINTERNET request, RedirectChain& chain, bool headOnly) {
   const DWORD status = SendRequest(request);
   if (status == 0) {
     const DWORD error = GetLastError();
@@ -163,88 +131,68 @@ bool WinInetTransfer::Send(HINTERNET request, std::optional<std::string>& locati
     head.Feed(std::string_view(text).substr(at, end - at));
     at = end + 1;
   }
-  if (!LengthsUsable(head.Headers())) {
-    Finish(TransferError::kBroken, "unusable Content-Length");
-    return false;
+  switch (chain.Judge(static_cast<int>(status), head.Headers())) {
+    case RedirectChain::Hop::kFollow:
+      return true;
+    case RedirectChain::Hop::kRefused:
+      Finish(chain.Refusal());
+      return false;
+    case RedirectChain::Hop::kFinal:
+      break;
   }
-  if (IsFollowedRedirect(status, head.Headers())) {
-    location = FindHeader(head.Headers(), "Location");
-    return true;
-  }
-  std::lock_guard lock(mutex_);
-  headers_ = head.Headers();
-  length_ = AnnouncedLength(head.Headers());
-  return true;
-}
-
-void WinInetTransfer::PublishHead() {
+  bool usable;
   {
     std::lock_guard lock(mutex_);
-    headersDone_ = true;
+    const auto due = headOnly ? std::nullopt : std::optional(Clock::now() + kCutHeadWait);
+    usable = PublishHeadLocked(head.Headers(), due);
+    if (usable) length_ = AnnouncedLength(headers_);
   }
-  changed_.notify_all();
+  if (!usable) {
+    Finish(TransferError::kBroken, "unusable Content-Length");
+  } else if (headOnly) {
+    Finish(TransferError::kNone);
+  } else {
+    ReadBody(request);
+  }
+  return false;
 }
 
 void WinInetTransfer::ReadBody(HINTERNET request) {
   std::vector<std::uint8_t> block(kReadBlock);
   std::uint64_t received = 0;
-  // WinINet takes a head that a broken connection cut short for a whole one: it drops the
-  // unfinished line and reports the rest. The head counts as in only once the body has begun
-  // or ended as announced, so that a connection that breaks before then fails the request
-  // itself, as it does wherever the head's end is seen.
-  bool published = false;
-  while (WaitForRoom()) {
+  while (WaitForRoom(kReadBlock)) {
+    // Beyond the announced length nothing is read: Wine's WinINet reads a body whose length it
+    // cannot parse up to the close.
+    if (length_ && received == *length_) return Finish(TransferError::kNone);
+    // A read returns only once it has all that it asked for: only what has arrived is asked
+    // for, so that every byte reaches the reader at once.
     DWORD available = 0;
     DWORD got = 0;
-    if (!InternetQueryDataAvailable(request, &available, 0, 0) ||
-        (available > 0 &&
-         !InternetReadFile(request, block.data(),
-                           available >= kStreamingHint ? static_cast<DWORD>(kReadBlock) : available,
-                           &got))) {
+    const bool queried = InternetQueryDataAvailable(request, &available, 0, 0);
+    std::uint64_t ask = std::min<std::uint64_t>(available, kReadBlock);
+    if (length_) ask = std::min(ask, *length_ - received);
+    if (!queried ||
+        (ask > 0 && !InternetReadFile(request, block.data(), static_cast<DWORD>(ask), &got))) {
       const DWORD error = GetLastError();
       return Finish(ClassifyWinInet(error), DescribeWinInet(error));
     }
     // WinINet ends a body quietly when the connection closes; the length tells a short one.
     if (got == 0) {
       const bool shortBody = length_ && received < *length_;
-      if (!shortBody && !published) PublishHead();
       return Finish(shortBody ? TransferError::kBroken : TransferError::kNone,
                     shortBody ? "the body ended early" : "");
     }
-    if (!published) {
-      PublishHead();
-      published = true;
-    }
     received += got;
-    {
-      std::lock_guard lock(mutex_);
-      ring_.Write(block.data(), got);
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    ConfirmHeadLocked();
+    PushLocked(block.data(), got);  // there is room: WaitForRoom saw to it
   }
   Finish(TransferError::kCancelled);
-}
-
-bool WinInetTransfer::WaitForRoom() {
-  std::unique_lock lock(mutex_);
-  if (ring_.Free() < kReadBlock) paused_ = true;
-  changed_.wait(lock, [this] { return !paused_ || cancelled_; });
-  return !cancelled_;
 }
 
 HINTERNET WinInetTransfer::TakeRequest() {
   std::lock_guard lock(mutex_);
   return std::exchange(request_, nullptr);
-}
-
-void WinInetTransfer::Finish(TransferError error, std::string detail) {
-  {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    error_ = error;
-    errorDetail_ = std::move(detail);
-  }
-  changed_.notify_all();
 }
 
 }  // namespace larkspan

@@ -1,8 +1,8 @@
 #pragma once
-// One request of the transfer control on WinINet: a worker thread sends it and reads the body
-// into a bounded buffer; the user-interface thread reads the headers and takes the body from
-// it. WinINet blocks the worker; closing the request's handle from another thread ends the
-// blocking call, which is how a cancel reaches it.
+// One request of the transfer control on WinINet: a worker thread sends it and pushes what it
+// reads into the transfer, from which the user-interface thread reads. WinINet blocks the
+// worker; closing the request's handle from another thread ends the blocking call, which is
+// how a cancel reaches it.
 #include <windows.h>
 #include <wininet.h>
 
@@ -17,15 +17,15 @@
 #include <string_view>
 #include <vector>
 
-#include "net/ByteRing.h"
 #include "net/HttpHeaders.h"
+#include "net/Redirect.h"
 #include "net/Transfer.h"
 #include "net/TransferError.h"
 #include "net/wininet/WinInetSession.h"
 
 namespace larkspan {
 
-class WinInetTransfer final : public TransferCore {
+class WinInetTransfer final : public Transfer {
  public:
   // Starts the request at once on a worker thread, which holds the transfer until it is done.
   // `timeout` bounds connecting and every silence of the server.
@@ -47,25 +47,15 @@ class WinInetTransfer final : public TransferCore {
                    std::chrono::seconds timeout);
   void Run(HttpAddress address, bool headOnly, std::chrono::seconds timeout);
   // One request of the chain that redirects make: sends it, and either ends the transfer with
-  // it or returns the address of the redirect to follow.
-  std::optional<HttpAddress> Request(HINTERNET connection, const HttpAddress& address,
-                                     bool headOnly, const InternetTimeouts& timeouts);
-  // What the response to the request leads to: the end of the transfer (nothing), or the
-  // address of a redirect to follow.
-  std::optional<HttpAddress> Answer(HINTERNET request, const HttpAddress& address, bool headOnly);
-  // Sends the request on the worker and reads its head. The Location of a redirect to follow
-  // comes back in `location`; false (with the request finished) when it failed.
-  bool Send(HINTERNET request, std::optional<std::string>& location);
-  // Lets the reader see the head: StillExecuting turns false.
-  void PublishHead();
+  // it or returns true for a redirect to follow (to the chain's address).
+  bool Request(HINTERNET connection, const HttpAddress& address, RedirectChain& chain,
+               bool headOnly, const InternetTimeouts& timeouts);
+  // What the answer to the request leads to; the same as Request's result.
+  bool Answer(HINTERNET request, RedirectChain& chain, bool headOnly);
   void ReadBody(HINTERNET request);
-  bool WaitForRoom();  // false once cancelled
   HINTERNET TakeRequest();
-  void Finish(TransferError error, std::string detail = {});
-  void PullLocked(std::vector<std::uint8_t>& out, std::size_t size) override;
 
   HINTERNET request_ = nullptr;  // taken by whoever closes it: the worker, or a cancel
-  bool paused_ = false;          // the worker waits for the reader to make room
   bool workerDone_ = false;
   std::optional<std::uint64_t> length_;  // as the head announces it
 };
