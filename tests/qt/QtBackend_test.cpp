@@ -1,9 +1,13 @@
-// The Qt back end's message box, answered by a simulated user as soon as it opens. (That a
-// yield lets clicks and timers run: the journeys; that it does so at most once per pass
-// interval: the download's CPU figure in bench/.)
+// The Qt back end's message box and Save dialog, read and answered by a simulated user as soon
+// as they open. (That a yield lets clicks and timers run: the journeys; that it does so at most
+// once per pass interval: the download's CPU figure in bench/.)
 #include "ui/qt/QtBackend.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -16,10 +20,13 @@ TEST(QtBackendTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
   QtBackend backend;
   Ui* previous = UseUi(&backend);
   using B = QMessageBox;
+  // Every style that the program uses.
   const std::tuple<int, B::Icon, B::StandardButtons, Qt::Key, MsgBoxResult> cases[] = {
       {kMsgCritical, B::Critical, B::Ok, Qt::Key_Escape, MsgBoxResult::kOk},
+      {kMsgInformation, B::Information, B::Ok, Qt::Key_Return, MsgBoxResult::kOk},
+      {kMsgOkOnly, B::NoIcon, B::Ok, Qt::Key_Escape, MsgBoxResult::kOk},
       {kMsgYesNo, B::NoIcon, B::Yes | B::No, Qt::Key_Return, MsgBoxResult::kYes},
-      {kMsgYesNo + kMsgCritical, B::Critical, B::Yes | B::No, Qt::Key_N, MsgBoxResult::kNo}};
+      {kMsgYesNo, B::NoIcon, B::Yes | B::No, Qt::Key_N, MsgBoxResult::kNo}};
   for (const auto& [style, icon, buttons, key, result] : cases) {
     QTimer::singleShot(0, [&] {
       auto& box = dynamic_cast<B&>(*QApplication::activeModalWidget());
@@ -35,6 +42,43 @@ TEST(QtBackendTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
     EXPECT_EQ(MsgBox(u"Go on?", style), result) << style;
   }
   UseUi(previous);
+}
+
+// The download's one filter, "*." and the extension as description and pattern: the filter
+// that the user sees, and what it lets through from the folder (which is read in the
+// background: its folder shows once it has been read).
+TEST(QtBackendTest, SaveDialogShowsItsFilterAndWhatItLetsThrough) {
+  const QTemporaryDir folder;
+  QDir(folder.path()).mkdir("folder");
+  for (const char* name : {"setup.exe", "notes.txt"}) {
+    QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+  }
+  const std::pair<std::u16string, QStringList> cases[] = {
+      {u"*.exe|*.exe", {"*.exe (*.exe)", "folder", "setup.exe"}},
+      {u"*.|*.", {"*. (*.)", "folder"}}};
+  QtBackend backend;
+  for (const auto& [filter, seen] : cases) {
+    const std::unique_ptr<SaveDialog> dialog = backend.NewSaveDialog();
+    dialog->Filter = filter;
+    dialog->InitDir = folder.path().toStdU16String();
+    QTimer::singleShot(0, [&] {
+      auto& shown = dynamic_cast<QFileDialog&>(*QApplication::activeModalWidget());
+      const auto& types = *shown.findChild<QComboBox*>("fileTypeCombo");
+      const auto& files = *shown.findChild<QAbstractItemView*>("listView");
+      const auto seenNow = [&] {
+        QStringList now;
+        for (int i = 0; i < types.count(); ++i) now << types.itemText(i);
+        for (int i = 0; i < files.model()->rowCount(files.rootIndex()); ++i)
+          now << files.model()->index(i, 0, files.rootIndex()).data().toString();
+        return now;
+      };
+      EXPECT_TRUE(QTest::qWaitFor([&] { return seenNow() == seen; }))
+          << seenNow().join(" | ").toStdString();
+      shown.reject();
+    });
+    dialog->ShowSave();
+    EXPECT_EQ(dialog->FileName, u"");
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "os/Shell.h"
 #include "os/TargetFile.h"
 #include "settings/Language.h"
+#include "text/NumberText.h"
 
 namespace larkspan {
 namespace {
@@ -64,6 +65,24 @@ TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
     EXPECT_EQ(table[1], normal ? u"One" : u"");
   }
   fs::remove(file);
+}
+
+// The decimal separator is the user's number setting, not the currency's: both set as the
+// Control Panel sets them, before the program's first number (it reads the setting once), and
+// put back.
+TEST(OsServicesTest, TheUsersNumberSettingGivesTheDecimalSeparator) {
+  std::pair<LCTYPE, std::wstring> settings[] = {{LOCALE_SDECIMAL, L","},
+                                                {LOCALE_STHOUSAND, L"."},
+                                                {LOCALE_SMONDECIMALSEP, L"."},
+                                                {LOCALE_SMONTHOUSANDSEP, L"."}};
+  for (auto& [type, value] : settings) {
+    wchar_t was[8] = L"";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, was, 8);
+    EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value.c_str()));
+    value = was;
+  }
+  EXPECT_EQ(NumberToText(9.9), u"9,9");
+  for (const auto& [type, was] : settings) SetLocaleInfoW(LOCALE_USER_DEFAULT, type, was.c_str());
 }
 
 // With no parameters the file's default verb: Wine runs an installer with any verb, Windows not.

@@ -17,6 +17,8 @@
 #include "ui/win32/Win32Services.h"
 #include "ui/win32/Win32Window.h"
 #include "update/DownProgress.h"
+// after windows.h, which the headers above bring
+#include <commctrl.h>
 
 namespace larkspan {
 namespace {
@@ -211,6 +213,8 @@ WindowLayout TestLayout() {
       {.name = "Box", .kind = K::kFrame, .left = 3300, .top = 2100, .width = 2400, .height = 1350},
       {.name = "Pic", .kind = K::kImage, .parent = "Box", .left = 150, .top = 150, .width = 750,
        .height = 700, .handCursor = true},
+      {.name = "Bar", .kind = K::kProgressBar, .left = 300, .top = 1200, .width = 1800,
+       .height = 300, .maximum = 100},
   };
   return w;
 }
@@ -244,13 +248,21 @@ TEST_F(Win32WindowTest, OnlyWholeClicksOnPicturesAndShownEnabledButtonsCount) {
 }
 
 // A refused close keeps the window shown as it is; a close that goes ahead hides it and puts
-// every control back to the layout's values.
+// every control back to the layout's values: the next opening's bar starts empty and fills again.
 TEST_F(Win32WindowTest, ClosesAreAskedAndPutTheControlsBack) {
   const std::unique_ptr<Window> owner = backend.NewWindow(TestLayout());
-  const HWND ownerWindow = Top(*owner);
+  const HWND ownerWindow = Top(*owner), bar = Part(*owner, "Bar").Handle();
+  const auto filled = [&](int value) {  // the bar's range and position after `value` is set
+    PBRANGE range;
+    if (value >= 0) owner->GetProgressBar("Bar").SetValue(value);
+    SendMessageW(bar, PBM_GETRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    return std::tuple(range.iLow, range.iHigh,
+                      static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)));
+  };
   int queries = 0;
   owner->onQueryUnload = [&](bool& cancel) { cancel = ++queries < 3; };
   owner->Show();
+  EXPECT_EQ(filled(70), std::tuple(0, 100, 70));
   owner->GetLabel("StatusL").SetCaption(u"A caption longer than the layout's");
   owner->GetButton("StopB").SetVisible(false);
   EXPECT_FALSE(owner->Close());
@@ -261,6 +273,9 @@ TEST_F(Win32WindowTest, ClosesAreAskedAndPutTheControlsBack) {
   EXPECT_EQ(std::pair(queries, label.DrawnText()), std::pair(3, std::wstring(L"[Status]")));
   EXPECT_FALSE(IsWindowVisible(ownerWindow));
   EXPECT_TRUE(GetWindowLongW(Part(*owner, "StopB").Handle(), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(filled(-1), std::tuple(0, 100, 0));
+  owner->Show();
+  EXPECT_EQ(filled(70), std::tuple(0, 100, 70));
 }
 
 }  // namespace
