@@ -57,7 +57,6 @@ TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsOutsideAModalShowin
   QTest::mouseClick(&Child("Pic"), Qt::LeftButton);
   QTest::mouseDClick(&Child("Pic"), Qt::LeftButton);
   QTest::mouseRelease(&Child("Pic"), Qt::LeftButton);
-  Child<QPushButton>("StopB").click();
   QTest::keyClick(&Child("StopB"), Qt::Key_Return);  // as on Windows, Enter presses it
   // While another window is shown modally, this one takes no click; once it has closed, it does.
   const auto click = [&] {
@@ -74,7 +73,7 @@ TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsOutsideAModalShowin
   link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   window->GetButton("StopB").SetVisible(false);
   Child<QPushButton>("StopB").click();  // as a tool might: a hidden button takes no click
-  EXPECT_EQ(std::pair(stops, pictures), std::pair(3, 3));
+  EXPECT_EQ(std::pair(stops, pictures), std::pair(2, 3));
 }
 
 TEST_F(QtWindowTest, ARefusedCloseAndTopmostKeepTheWindowAsItIs) {

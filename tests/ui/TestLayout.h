@@ -5,29 +5,23 @@
 
 namespace larkspan::test {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // left-out members: defaults
-// clang-format off
 inline WindowLayout TestLayout() {
-  using K = ControlKind;
-  WindowLayout w{.name = "Test", .clientWidth = 6000, .clientHeight = 4500};
-  w.controls = {
-      {.name = "Tick", .kind = K::kTimer, .interval = 20},
-      // Its caption is longer than its box, as the download window's value labels are.
-      {.name = "StatusL", .left = 300, .top = 300, .width = 600, .height = 225,
-       .caption = u"[Connection Status]", .foreColor = 0x000080, .autoSize = true},
-      {.name = "StopB", .kind = K::kButton, .left = 300, .top = 3600, .width = 1500, .height = 450,
-       .tabIndex = 0, .tabStop = true},
-      {.name = "Box", .kind = K::kFrame, .left = 3300, .top = 2100, .width = 2400, .height = 1350},
-      {.name = "Pic", .kind = K::kImage, .parent = "Box", .left = 150, .top = 150,
-       .width = 750, .height = 700,  // 46.7 pixels high
-       .tag = u"http://x/", .handCursor = true, .accessibleName = u"Read More"},
-      {.name = "Bar", .kind = K::kProgressBar, .left = 1200, .top = 2400, .width = 1800,
-       .height = 300},
-  };
+  WindowLayout w;
+  w.name = "Test", w.clientWidth = 6000, w.clientHeight = 4500;
+  // Its caption is longer than its box, as the download window's value labels are.
+  ControlLayout status = TextLabel("StatusL", 300, 300, 600, 225, u"[Connection Status]", -1);
+  status.foreColor = 0x000080, status.autoSize = true;
+  // A link in the frame, 46.7 pixels high.
+  ControlLayout link = PlaceControl("Pic", ControlKind::kImage, 150, 150, 750, 700);
+  link.parent = "Box", link.tag = u"http://x/", link.accessibleName = u"Read More";
+  link.handCursor = true;
+  w.controls = {TimerControl("Tick", 20, true),
+                status,
+                PictureButton("StopB", 300, 3600, 1500, 450, u"", "", 0),
+                PlaceControl("Box", ControlKind::kFrame, 3300, 2100, 2400, 1350),
+                link,
+                PlaceControl("Bar", ControlKind::kProgressBar, 1200, 2400, 1800, 300)};
   return w;
 }
-// clang-format on
-#pragma GCC diagnostic pop
 
 }  // namespace larkspan::test
