@@ -326,26 +326,20 @@ std::wstring ReadTree(HWND window, const std::wstring& press = L"-",
 // Both windows as a screen reader reads them, printed as read: the labels and pictures drawn on
 // the surfaces are named static text and links, a link's default action opens its address, and
 // a changed label is announced once per paint. The focus stays on a shown button.
-TEST(Win32Accessibility, BothWindowsAsAScreenReaderReadsThem) {
-  Win32Backend backend;
-  Ui* const previous = UseUi(&backend);
-  Globals().CommandLine = u"Vantrel*3.1*0101000*http://127.0.0.1/u.txt";
-  InitGlobals();
+TEST_F(Win32ProgramTest, BothWindowsAsAScreenReaderReadsThem) {
+  UseUi(&win32);  // the fixture's own back end puts the one before back
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   const auto english = std::filesystem::path(exe).parent_path() / "../bin/Lang/English.lng";
   ASSERT_EQ(LoadLanguageFile(english.u16string(), Globals().LangText), 0);
 
   // The update window after a check that offers the release; Read More is pressed.
-  std::vector<std::string> opened;
-  const ShellLauncher launcher = SetShellLauncher([&](auto& argv) { opened.push_back(argv[1]); });
   CheckUpdatesForm update(TheDownloadWindow);
   update.Show();
   update.Form().GetTimer(checkupdates::DoJobTimer).SetEnabled(false);  // no check: it is shown
   update.ShowNews(DecideCheck(u"2026#3.2#0201000#u#Faster scans.<Crlf>- A dark theme",
                               {kProductName, u"3.1", u"0101000"}, Globals().LangText));
   const std::wstring tree = ReadTree(Top(update.Form()), L"Ostrafel - Read More");
-  SetShellLauncher(launcher);
   EXPECT_EQ(opened, std::vector<std::string>{deployment::kPromoPageUrl});
   // The pictures of the promotion panel, the news box and the buttons are reached through their
   // child windows; the focus is on the first shown button in the tab order.
@@ -368,7 +362,7 @@ TEST(Win32Accessibility, BothWindowsAsAScreenReaderReadsThem) {
         announced.emplace_back(window, child);
       },
       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  const std::unique_ptr<Window> down = backend.NewWindow(DownFormLayout());
+  const std::unique_ptr<Window> down = win32.NewWindow(DownFormLayout());
   const HWND top = dynamic_cast<Win32Window&>(*down).Handle();
   down->Show();
   UpdateWindow(top);
@@ -397,7 +391,6 @@ TEST(Win32Accessibility, BothWindowsAsAScreenReaderReadsThem) {
             L"  client \"\", focusable\n  client \"Run File\", focused, focusable\n"
             L"  client \"Cancel\", invisible, focusable\n  client \"Close\", focusable\n"
             L"  client \"Stop\", unavailable, invisible\n");
-  UseUi(previous);
 }
 
 }  // namespace
