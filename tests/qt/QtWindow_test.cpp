@@ -1,40 +1,25 @@
 // The Qt back end builds a window from a layout table and drives it through the control
-// contracts: places, clicks, close handling and topmost.
+// contracts: places, clicks, modality, close handling and topmost; its message box and Save
+// dialog are read and answered as soon as they open. (That a yield lets clicks and timers run:
+// the journeys; that it does so at most once per pass interval: the download's CPU figure in
+// bench/.)
 #include <QAccessible>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include "QtTestApp.h"
+#include "ui/TestLayout.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtWindow.h"
 
 namespace larkspan::test {
 namespace {
-
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // left-out members: defaults
-// 400 x 300 pixels; one place that is not a whole number of pixels.
-// clang-format off
-WindowLayout TestLayout() {
-  using K = ControlKind;
-  WindowLayout w{.name = "Test", .clientWidth = 6000, .clientHeight = 4500};
-  w.controls = {
-      {.name = "Tick", .kind = K::kTimer, .interval = 20},
-      // Its caption is longer than its box, as the download window's value labels are.
-      {.name = "StatusL", .left = 300, .top = 300, .width = 600, .height = 225,
-       .caption = u"[Connection Status]", .foreColor = 0x000080, .autoSize = true},
-      {.name = "StopB", .kind = K::kButton, .left = 300, .top = 3600, .width = 1500, .height = 450},
-      {.name = "Box", .kind = K::kFrame, .left = 3300, .top = 2100, .width = 2400, .height = 1350},
-      {.name = "Pic", .kind = K::kImage, .parent = "Box", .left = 150, .top = 150,
-       .width = 750, .height = 700,  // 46.7 pixels high
-       .tag = u"http://x/", .accessibleName = u"Read More"},
-      {.name = "Bar", .kind = K::kProgressBar, .left = 1200, .top = 2400, .width = 1800,
-       .height = 300},
-  };
-  return w;
-}
-// clang-format on
 
 class QtWindowTest : public ::testing::Test {
  protected:
@@ -60,7 +45,7 @@ TEST_F(QtWindowTest, BuildsEveryControlAtItsPixelPlace) {
   EXPECT_TRUE(Top().minimumSize() == QSize(400, 300) && Top().maximumSize() == QSize(400, 300));
 }
 
-TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsCount) {
+TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsOutsideAModalShowingCount) {
   int stops = 0, pictures = 0;
   window->GetButton("StopB").onClick = [&] { ++stops; };
   window->GetImage("Pic").onClick = [&] { ++pictures; };
@@ -72,8 +57,15 @@ TEST_F(QtWindowTest, OnlyWholeClicksOnPicturesAndShownButtonsCount) {
   QTest::mouseClick(&Child("Pic"), Qt::LeftButton);
   QTest::mouseDClick(&Child("Pic"), Qt::LeftButton);
   QTest::mouseRelease(&Child("Pic"), Qt::LeftButton);
-  Child<QPushButton>("StopB").click();
   QTest::keyClick(&Child("StopB"), Qt::Key_Return);  // as on Windows, Enter presses it
+  // While another window is shown modally, this one takes no click; once it has closed, it does.
+  const auto click = [&] {
+    QTest::mouseClick(Top().windowHandle(), Qt::LeftButton, {}, Child("StopB").geometry().center());
+  };
+  const std::unique_ptr<Window> modal = backend.NewWindow(TestLayout());
+  QTimer::singleShot(0, [&] { click(), modal->Close(); });
+  modal->ShowModal();
+  click();
   // A screen reader finds the picture as a link named for what it says and presses it.
   QAccessibleInterface* link = QAccessible::queryAccessibleInterface(&Child("Pic"));
   EXPECT_EQ(std::pair(link->role(), link->text(QAccessible::Name)),
@@ -149,6 +141,49 @@ TEST_F(QtWindowTest, AShownWindowTakesOneValueAFrameAndEndsOnTheLast) {
   }
   EXPECT_TRUE(shows("first", 5));
   EXPECT_TRUE(QTest::qWaitFor([&] { return shows("last", 10); }));
+}
+
+TEST_F(QtWindowTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
+  using B = QMessageBox;
+  // Every style that the program uses.
+  const std::tuple<int, B::Icon, B::StandardButtons, Qt::Key, MsgBoxResult> cases[] = {
+      {kMsgCritical, B::Critical, B::Ok, Qt::Key_Escape, MsgBoxResult::kOk},
+      {kMsgInformation, B::Information, B::Ok, Qt::Key_Return, MsgBoxResult::kOk},
+      {kMsgOkOnly, B::NoIcon, B::Ok, Qt::Key_Escape, MsgBoxResult::kOk},
+      {kMsgYesNo, B::NoIcon, B::Yes | B::No, Qt::Key_Return, MsgBoxResult::kYes},
+      {kMsgYesNo, B::NoIcon, B::Yes | B::No, Qt::Key_N, MsgBoxResult::kNo}};
+  for (const auto& [style, icon, buttons, key, result] : cases) {
+    QTimer::singleShot(0, [&] {
+      auto& box = dynamic_cast<B&>(*QApplication::activeModalWidget());
+      EXPECT_EQ(std::pair(box.icon(), box.standardButtons()), std::pair(icon, buttons));
+      EXPECT_TRUE(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));  // above our windows
+      if (buttons != B::Ok) {  // only Yes or No answers a question: not Esc, not the close box
+        QTest::keyClick(&box, Qt::Key_Escape);
+        box.close();
+        EXPECT_TRUE(box.isVisible());
+      }
+      QTest::keyClick(&box, key);
+    });
+    EXPECT_EQ(backend.MsgBox(u"Go on?", style, u"Larkspan"), result) << style;
+  }
+}
+
+// The download's one filter, "*." and the extension as description and pattern, as the user
+// sees it offered.
+TEST_F(QtWindowTest, SaveDialogOffersTheFilterItIsGiven) {
+  for (const auto& [filter, seen] :
+       {std::pair(u"*.exe|*.exe", "*.exe (*.exe)"), std::pair(u"*.|*.", "*. (*.)")}) {
+    const std::unique_ptr<SaveDialog> dialog = backend.NewSaveDialog();
+    dialog->Filter = filter;
+    QTimer::singleShot(0, [&] {
+      auto& shown = dynamic_cast<QFileDialog&>(*QApplication::activeModalWidget());
+      const auto& types = *shown.findChild<QComboBox*>("fileTypeCombo");
+      EXPECT_EQ(std::pair(types.count(), types.currentText().toStdString()),
+                std::pair(1, std::string(seen)));
+      shown.reject();
+    });
+    dialog->ShowSave();
+  }
 }
 
 }  // namespace

@@ -1,20 +1,89 @@
-// The Windows code-page and shell services, and the language files' test. (The program's
+// The Windows code-page, shell and locale services, the language files' test, and the registry
+// class on the system's own registry, checked against reg.exe from both sides. (The program's
 // folder and whether a path exists: the journeys of larkspan.exe; the target file: the saved
 // file's tests of the download window.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "os/CodePage.h"
 #include "os/Shell.h"
+#include "settings/AdvancedRegistryCM.h"
 #include "settings/Language.h"
+#include "text/NumberText.h"
 
 namespace larkspan {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+constexpr char16_t kKey[] = u"HKEY_CURRENT_USER\\Software\\Quillmere\\Larkspan Test";
+constexpr wchar_t kRegKey[] = L"\"HKCU\\Software\\Quillmere\\Larkspan Test\"";
+
+// Runs reg.exe with these arguments; returns what it printed.
+std::string Reg(const std::wstring& arguments) {
+  std::FILE* pipe = _wpopen((L"reg.exe " + arguments + L" 2>nul").c_str(), L"r");
+  std::string output;
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) {
+    output.push_back(static_cast<char>(c));
+  }
+  if (pipe != nullptr) _pclose(pipe);
+  return output;
+}
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Reg(L"delete "s + kRegKey + L" /f"); }
+  AdvancedRegistryCM registry;  // the user's registry, as the program opens it
+};
+
+TEST_F(RegistryTest, RegExeSeesWhatTheClassWroteAndValuesReadBackUpTo254Characters) {
+  ASSERT_TRUE(registry.CreateKey(kKey + u"\\Sub"s));
+  ASSERT_TRUE(registry.SetStringValue(kKey, u"Default Language", u"Deutsch.lng"));
+  const std::string listing = Reg(L"query "s + kRegKey);
+  EXPECT_NE(listing.find("Default Language    REG_SZ    Deutsch.lng"), std::string::npos)
+      << listing;
+  EXPECT_NE(listing.find("Larkspan Test\\Sub"), std::string::npos) << listing;
+  // Values read back up to 254 characters.
+  for (const auto& [stored, read] :
+       {std::pair{std::u16string(254, u'x'), std::u16string(254, u'x')},
+        {std::u16string(255, u'x'), u"Error"s}}) {
+    ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
+    EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << stored.size();
+  }
+  EXPECT_FALSE(registry.DeleteKey(kKey));  // it still has a subkey
+  EXPECT_TRUE(registry.DeleteKey(kKey + u"\\Sub"s));
+  EXPECT_TRUE(registry.DeleteKey(kKey));
+  EXPECT_EQ(Reg(L"query "s + kRegKey).find("Deutsch.lng"), std::string::npos);
+}
+
+// Vantrel's language setting, written from its key path spelled out here, names the file that
+// the language is loaded from; without it the program takes English.lng.
+TEST(LanguageSetting, NamesTheFileLoadedFromTheLangFolder) {
+  const std::wstring key =
+      L"\"HKCU\\Software\\Quillmere\\Vantrel 2009\\"
+      L"{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}\"";
+  const fs::path folder = fs::temp_directory_path() / L"larkspan-lang";
+  fs::create_directories(folder / L"Lang");
+  std::ofstream(folder / L"Lang" / L"Fran\u00e7ais.lng", std::ios::binary)
+      << "0000 " << ToNarrow(LangFileHeader) << "\r\n0001 Fran\347ais\r\n";
+  Reg(L"add " + key + L" /v \"Default Language\" /d Fran\u00e7ais.lng /f");
+  LangTable table;
+  std::u16string named, unset;
+  LoadLanguage(folder, table, named);
+  Reg(L"delete " + key + L" /f");  // the journeys of larkspan.exe in this prefix want none
+  LoadLanguage(folder, table, unset);
+  fs::remove_all(folder);
+  EXPECT_EQ(named, u"Fran\u00e7ais.lng");
+  EXPECT_EQ(table[1], u"Fran\u00e7ais");
+  EXPECT_EQ(unset, u"English.lng");
+}
 
 TEST(OsServicesTest, TextsMeetTheAnsiCodePageWithQuestionMarks) {
   ASSERT_EQ(GetACP(), 1252u) << "the cases below are of the Western code page";
@@ -37,6 +106,24 @@ TEST(OsServicesTest, HiddenAndSystemFilesAreNoLanguageFiles) {
     EXPECT_EQ(table[1], normal ? u"One" : u"");
   }
   fs::remove(file);
+}
+
+// The decimal separator is the user's number setting, not the currency's: both set as the
+// Control Panel sets them, before the program's first number (it reads the setting once), and
+// put back.
+TEST(OsServicesTest, TheUsersNumberSettingGivesTheDecimalSeparator) {
+  // clang-format off
+  std::pair<LCTYPE, std::wstring> settings[] = {{LOCALE_SDECIMAL, L","}, {LOCALE_STHOUSAND, L"."},
+                                                {LOCALE_SMONDECIMALSEP, L"."}, {LOCALE_SMONTHOUSANDSEP, L"."}};
+  // clang-format on
+  for (auto& [type, value] : settings) {
+    wchar_t was[8] = L"";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, was, 8);
+    EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value.c_str()));
+    value = was;
+  }
+  EXPECT_EQ(NumberToText(9.9), u"9,9");
+  for (const auto& [type, was] : settings) SetLocaleInfoW(LOCALE_USER_DEFAULT, type, was.c_str());
 }
 
 // With no parameters the file's default verb: Wine runs an installer with any verb, Windows not.

@@ -1,22 +1,30 @@
 // The Win32 back end builds both windows from their layout tables at the screen's scale and
-// drives them through the control contracts; the program keeps its update window on top until
-// the download and asks for the file with the system's Save dialog.
+// drives them through the control contracts; a screen reader reads them through MSAA, in this
+// process (Wine's oleacc reaches no other process's windows). The program keeps its update
+// window on top until the download and asks for the file with the system's Save dialog.
 #include <gtest/gtest.h>
 #include <process.h>
 
 #include <cmath>
+#include <filesystem>
 #include <span>
 
+#include "Product.h"
 #include "app/AppHarness.h"
 #include "app/CheckUpdatesForm.h"
 #include "app/CheckUpdatesLayout.h"
 #include "app/DownFormLayout.h"
+#include "settings/Language.h"
+#include "ui/TestLayout.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32Painted.h"
 #include "ui/win32/Win32SaveDialog.h"
 #include "ui/win32/Win32Services.h"
 #include "ui/win32/Win32Window.h"
 #include "update/DownProgress.h"
+// after windows.h, which the headers above bring
+#include <commctrl.h>
+#include <oleacc.h>
 
 namespace larkspan {
 namespace {
@@ -30,9 +38,9 @@ HWND Top(Window& window) { return dynamic_cast<Win32Window&>(window).Handle(); }
 // clang-format on
 
 // Without a display Wine makes no window: every test here then fails.
-class Win32WindowTest : public ::testing::Test {
- protected:
+struct Win32WindowTest : ::testing::Test {
   Win32Backend backend;
+  const std::unique_ptr<Window> window = backend.NewWindow(test::TestLayout());
 };
 
 // Left, top, width and height in pixels at 96 and at 144 dots per inch, worked out from the
@@ -157,8 +165,7 @@ TEST(Win32Dpi, WindowsAt144DotsPerInch) {
 // asked for, and takes no input while the download window is open. The Save dialog starts in the
 // user's desktop folder with the installer's name and extension. (Its replace question and No: the
 // download journey of larkspan.exe.)
-class Win32ProgramTest : public test::AppTest {
- protected:
+struct Win32ProgramTest : test::AppTest {
   Win32Backend win32;
 };
 
@@ -198,26 +205,7 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   EXPECT_TRUE(IsWindowEnabled(update));  // again, once the download window has closed
 }
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // left-out members: defaults
-// clang-format off
-WindowLayout TestLayout() {
-  using K = ControlKind;
-  WindowLayout w{.name = "Test", .clientWidth = 6000, .clientHeight = 4500};
-  w.controls = {
-      {.name = "StatusL", .left = 300, .top = 300, .width = 600, .height = 225,
-       .caption = u"[Status]", .autoSize = true},
-      {.name = "StopB", .kind = K::kButton, .left = 300, .top = 3600, .width = 1500, .height = 450,
-       .tabIndex = 0, .tabStop = true},
-      {.name = "Box", .kind = K::kFrame, .left = 3300, .top = 2100, .width = 2400, .height = 1350},
-      {.name = "Pic", .kind = K::kImage, .parent = "Box", .left = 150, .top = 150, .width = 750,
-       .height = 700, .handCursor = true},
-  };
-  return w;
-}
-// clang-format on
-
 TEST_F(Win32WindowTest, OnlyWholeClicksOnPicturesAndShownEnabledButtonsCount) {
-  const std::unique_ptr<Window> window = backend.NewWindow(TestLayout());
   int stops = 0, pictures = 0;
   window->GetButton("StopB").onClick = [&] { ++stops; };
   window->GetImage("Pic").onClick = [&] { ++pictures; };
@@ -244,23 +232,165 @@ TEST_F(Win32WindowTest, OnlyWholeClicksOnPicturesAndShownEnabledButtonsCount) {
 }
 
 // A refused close keeps the window shown as it is; a close that goes ahead hides it and puts
-// every control back to the layout's values.
+// every control back to the layout's values: the next opening's bar starts empty and fills again.
 TEST_F(Win32WindowTest, ClosesAreAskedAndPutTheControlsBack) {
-  const std::unique_ptr<Window> owner = backend.NewWindow(TestLayout());
-  const HWND ownerWindow = Top(*owner);
+  const HWND shown = Top(*window), bar = Part(*window, "Bar").Handle();
+  const auto filled = [&](int value) {  // the bar's range and position after `value` is set
+    if (value >= 0) window->GetProgressBar("Bar").SetValue(value);
+    return std::tuple(SendMessageW(bar, PBM_GETRANGE, TRUE, 0),
+                      SendMessageW(bar, PBM_GETRANGE, FALSE, 0),
+                      SendMessageW(bar, PBM_GETPOS, 0, 0));
+  };
   int queries = 0;
-  owner->onQueryUnload = [&](bool& cancel) { cancel = ++queries < 3; };
-  owner->Show();
-  owner->GetLabel("StatusL").SetCaption(u"A caption longer than the layout's");
-  owner->GetButton("StopB").SetVisible(false);
-  EXPECT_FALSE(owner->Close());
-  SendMessageW(ownerWindow, WM_CLOSE, 0, 0);  // the close box
-  EXPECT_TRUE(IsWindowVisible(ownerWindow));
-  EXPECT_TRUE(owner->Close());
-  const auto& label = dynamic_cast<const Win32Label&>(Part(*owner, "StatusL"));
-  EXPECT_EQ(std::pair(queries, label.DrawnText()), std::pair(3, std::wstring(L"[Status]")));
-  EXPECT_FALSE(IsWindowVisible(ownerWindow));
-  EXPECT_TRUE(GetWindowLongW(Part(*owner, "StopB").Handle(), GWL_STYLE) & WS_VISIBLE);
+  window->onQueryUnload = [&](bool& cancel) { cancel = ++queries < 3; };
+  window->Show();
+  EXPECT_EQ(filled(70), std::tuple(0, 100, 70));
+  window->GetLabel("StatusL").SetCaption(u"A caption longer than the layout's");
+  window->GetButton("StopB").SetVisible(false);
+  EXPECT_FALSE(window->Close());
+  SendMessageW(shown, WM_CLOSE, 0, 0);  // the close box
+  EXPECT_TRUE(IsWindowVisible(shown));
+  EXPECT_TRUE(window->Close());
+  const auto& label = dynamic_cast<const Win32Label&>(Part(*window, "StatusL"));
+  EXPECT_EQ(std::pair(queries, label.DrawnText()),
+            std::pair(3, std::wstring(L"[Connection Status]")));
+  EXPECT_FALSE(IsWindowVisible(shown));
+  EXPECT_TRUE(GetWindowLongW(Part(*window, "StopB").Handle(), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(filled(-1), std::tuple(0, 100, 0));
+  window->Show();
+  EXPECT_EQ(filled(70), std::tuple(0, 100, 70));
+}
+
+std::wstring Take(BSTR text) {  // on one line
+  std::wstring taken = text != nullptr ? text : L"";
+  SysFreeString(text);
+  for (size_t at; (at = taken.find(L"\r\n")) != std::wstring::npos;) taken.replace(at, 2, L"\\n");
+  return taken;
+}
+
+// The client object of `window` and, indented, its children as a screen reader reaches them:
+// a simple child by its id, a child window through the object that get_accChild gives (Wine's
+// says no more than its window, whose client object is read in turn). One line each: role
+// "name" = value, the states below, and for a simple child its place in the window's client
+// area, with "(hit: n)" when a hit test at its centre finds n instead. The child named `press`
+// gets its default action.
+std::wstring ReadTree(HWND window, const std::wstring& press = L"-",
+                      const std::wstring& indent = L"") {
+  IAccessible* object = nullptr;
+  AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                             reinterpret_cast<void**>(&object));
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  LONG count = 0;
+  object->get_accChildCount(&count);
+  std::wstring tree;
+  for (LONG child = CHILDID_SELF; child <= count; ++child) {
+    VARIANT id{}, role{}, state{}, hit{};
+    id.vt = VT_I4, id.lVal = child;
+    IDispatch* reached = nullptr;
+    if (child != CHILDID_SELF && object->get_accChild(id, &reached) == S_OK) {
+      IAccessible* windowObject = nullptr;
+      HWND handle = nullptr;
+      reached->QueryInterface(&windowObject), reached->Release();
+      WindowFromAccessibleObject(windowObject, &handle), windowObject->Release();
+      tree += ReadTree(handle, press, indent + L"  ");
+      continue;
+    }
+    BSTR name = nullptr, value = nullptr;
+    wchar_t text[40] = L"";
+    long x, y, width, height;
+    object->get_accRole(id, &role), object->get_accState(id, &state);
+    object->get_accName(id, &name), object->get_accValue(id, &value);
+    GetRoleTextW(static_cast<DWORD>(role.lVal), text, 40);
+    const std::wstring named = Take(name), valued = Take(value);
+    tree += indent + (child == CHILDID_SELF ? L"" : L"  ") + text + L" \"" + named + L"\"" +
+            (valued.empty() ? L"" : L" = " + valued);
+    for (DWORD bit : {STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_FOCUSED, STATE_SYSTEM_INVISIBLE,
+                      STATE_SYSTEM_FOCUSABLE}) {
+      if (state.lVal & bit) GetStateTextW(bit, text, 40), tree += L", " + std::wstring(text);
+    }
+    if (child != CHILDID_SELF && object->accLocation(&x, &y, &width, &height, id) == S_OK) {
+      tree += L" at " + std::to_wstring(x - origin.x) + L"," + std::to_wstring(y - origin.y);
+      object->accHitTest(x + width / 2, y + height / 2, &hit);
+      if (hit.vt != VT_I4 || hit.lVal != child)
+        tree += L" (hit: " + std::to_wstring(hit.lVal) + L")";
+    }
+    tree += L"\n";
+    if (named == press) tree += object->accDoDefaultAction(id) == S_OK ? L"" : L"(no action)";
+  }
+  object->Release();
+  if (indent.empty()) std::printf("%ls", tree.c_str());
+  return tree;
+}
+
+// Both windows as a screen reader reads them, printed as read: the labels and pictures drawn on
+// the surfaces are named static text and links, a link's default action opens its address, and
+// a changed label is announced once per paint. The focus stays on a shown button.
+TEST_F(Win32ProgramTest, BothWindowsAsAScreenReaderReadsThem) {
+  UseUi(&win32);  // the fixture's own back end puts the one before back
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const auto english = std::filesystem::path(exe).parent_path() / "../bin/Lang/English.lng";
+  ASSERT_EQ(LoadLanguageFile(english.u16string(), Globals().LangText), 0);
+
+  // The update window after a check that offers the release; Read More is pressed.
+  CheckUpdatesForm update(TheDownloadWindow);
+  update.Show();
+  update.Form().GetTimer(checkupdates::DoJobTimer).SetEnabled(false);  // no check: it is shown
+  update.ShowNews(DecideCheck(u"2026#3.2#0201000#u#Faster scans.<Crlf>- A dark theme",
+                              {kProductName, u"3.1", u"0101000"}, Globals().LangText));
+  const std::wstring tree = ReadTree(Top(update.Form()), L"Ostrafel - Read More");
+  EXPECT_EQ(opened, std::vector<std::string>{deployment::kPromoPageUrl});
+  // The pictures of the promotion panel, the news box and the buttons are reached through their
+  // child windows; the focus is on the first shown button in the tab order.
+  for (const wchar_t* line :
+       {L"  static text \"A new version is available!\\nVantrel2026 Version 3.2 "
+        L"Build 0201000\" at 16,13\n",
+        L" = Faster scans.\\n- A dark theme, focusable\n", L"    graphic \"\" at 0,8\n",
+        L"    link \"Ostrafel - Read More\" = http://", L"  client \"Download\", focusable\n",
+        L"  client \"Cancel\", focused, focusable\n"}) {
+    EXPECT_NE(tree.find(line), std::wstring::npos) << line;
+  }
+
+  // The download window as at the end of a download, its three captions for the status given
+  // before one paint, and Stop disabled, as a press leaves it. The focus goes from Cancel to Run
+  // File, not to the window.
+  static std::vector<std::pair<HWND, LONG>> announced;
+  const HWINEVENTHOOK hook = SetWinEventHook(
+      EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG child, DWORD, DWORD) {
+        announced.emplace_back(window, child);
+      },
+      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  const std::unique_ptr<Window> down = win32.NewWindow(DownFormLayout());
+  const HWND top = dynamic_cast<Win32Window&>(*down).Handle();
+  down->Show();
+  UpdateWindow(top);
+  for (const char16_t* status : {u"Requesting file", u"Downloading ...", u"Download complete"}) {
+    down->GetLabel(downform::lblDownStat).SetCaption(status);
+  }
+  down->GetLabel(downform::lblDownVal).SetCaption(u"2 MB  ( 100 % )");
+  down->GetButton(downform::btnStopDownload).SetEnabled(false);
+  for (const char* name :
+       {downform::btnCancel, downform::btnStopDownload, downform::btnRunFile, downform::btnClose}) {
+    down->GetButton(name).SetVisible(name == downform::btnRunFile || name == downform::btnClose);
+  }
+  UpdateWindow(top);
+  for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+  UnhookWinEvent(hook);
+  // The status is drawn first (child 1), the amount downloaded fifth.
+  EXPECT_EQ(announced, (std::vector<std::pair<HWND, LONG>>{{top, 1}, {top, 5}}));
+  EXPECT_EQ(ReadTree(top),
+            L"client \"Quillmere - Download Manager 1.0\", focusable\n"
+            L"  static text \"Download complete\" at 8,11\n"
+            L"  static text \"File Size\" at 8,72\n  static text \"[File Size]\" at 104,72\n"
+            L"  static text \"Downloaded\" at 8,96\n"
+            L"  static text \"2 MB  ( 100 % )\" at 104,96\n"
+            L"  static text \"Transfer Rate\" at 8,120\n"
+            L"  static text \"[Transfer Rate]\" at 104,120\n"
+            L"  client \"\", focusable\n  client \"Run File\", focused, focusable\n"
+            L"  client \"Cancel\", invisible, focusable\n  client \"Close\", focusable\n"
+            L"  client \"Stop\", unavailable, invisible\n");
 }
 
 }  // namespace
