@@ -275,14 +275,11 @@ bool DownForm::ReceiveBody(std::int32_t fileSize) {
   return true;
 }
 
-// The whole body of a keyed download is written: the file takes the chosen name, replacing what
-// is there, when its digest is the signed one; false otherwise.
+// The whole body of a keyed download is on the disk: the file takes the chosen name, replacing
+// what is there as a new file replaces it, when its digest is the signed one; false otherwise.
 bool DownForm::KeepVerified(const std::filesystem::path& targetPath) {
   if (!installerCheck_->DigestMatches()) return false;
-  target_.Close();
-  std::error_code error;
-  std::filesystem::rename(unverified_, targetPath, error);
-  if (error) return false;
+  target_.CloseAs(targetPath);  // a Failure takes the stopped path, which removes the part file
   unverified_.clear();
   return true;
 }

@@ -7,6 +7,7 @@ namespace larkspan {
 void TargetFile::Open(const std::filesystem::path& path) {
   Close();
   handle_ = OpenHandle(path);
+  path_ = path;
 }
 
 void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
@@ -16,6 +17,13 @@ void TargetFile::Append(const std::uint8_t* data, std::size_t size) {
 
 void TargetFile::Flush() {
   if (handle_ != kClosed) SyncHandle(handle_);
+}
+
+void TargetFile::CloseAs(const std::filesystem::path& path) {
+  if (handle_ == kClosed) throw Failure(kBadFileName, "no target file open");
+  RenameHandle(handle_, path_, path);
+  path_ = path;
+  Close();
 }
 
 void TargetFile::Close() noexcept {

@@ -26,6 +26,7 @@ namespace {
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
   ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -55,15 +56,15 @@ bool TakeLock(int fd) {
          errno != EWOULDBLOCK;
 }
 
-// Removes the entry that the user agreed to replace, if there is one. A plain file is removed
-// only when no other download holds it, and the lock taken to find that out is kept until the
-// entry has gone; one that this user cannot even read is no download's of theirs. A symbolic
-// link goes, and the file it points to stays as it was. Anything else (a folder, a FIFO, a
-// device) is refused. Nothing is removed when the folder forbids it.
-void RemoveReplaced(int folder, const char* name, const std::filesystem::path& path) {
+// Looks at the entry that the user agreed to replace, if there is one, and returns it held. A
+// plain file may go only when no other download holds it, and the lock taken to find that out
+// stays with the returned descriptor until the entry has gone; one that this user cannot even
+// read is no download's of theirs. A symbolic link may go, and the file it points to stays as it
+// was. Anything else (a folder, a FIFO, a device) is refused.
+Descriptor HoldReplaced(int folder, const char* name, const std::filesystem::path& path) {
   struct stat info {};
   if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) return;
+    if (errno == ENOENT) return Descriptor(-1);
     CannotOpen(path, errno);
   }
   if (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode)) {
@@ -72,22 +73,19 @@ void RemoveReplaced(int folder, const char* name, const std::filesystem::path& p
   const auto look = [&] {
     return ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   };
-  const Descriptor held(S_ISREG(info.st_mode) ? RetryOnSignal(look) : -1);
+  Descriptor held(S_ISREG(info.st_mode) ? RetryOnSignal(look) : -1);
   if (S_ISREG(info.st_mode) && held.Get() < 0 && errno != EACCES) CannotOpen(path, errno);
   if (held.Get() >= 0 && !TakeLock(held.Get())) {
     throw Failure(kBadFileName, path.string() + " is being written by another download");
   }
-  if (::unlinkat(folder, name, 0) != 0 && errno != ENOENT) CannotOpen(path, errno);
+  return held;
 }
 
-}  // namespace
-
-std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
-  const std::filesystem::path name = path.filename();
-  if (name.empty() || name == "." || name == "..") CannotOpen(path, EISDIR);
-  // Every step names the entry inside this one folder, wherever its path may lead meanwhile. A
-  // folder that this user may write in but not list is only named (O_PATH): downloads into it
-  // take no turns, and its entries are flushed as the file system does it.
+// The folder of `path`, open to name its entries, with this download's turn at changing them.
+// Every step names the entry inside this one folder, wherever its path may lead meanwhile. A
+// folder that this user may write in but not list is only named (O_PATH): downloads into it take
+// no turns, and its entries are flushed as the file system does it.
+Descriptor FolderTurn(const std::filesystem::path& path) {
   const std::filesystem::path parent = path.parent_path();
   const auto openFolder = [&](int how) {
     return RetryOnSignal([&] {
@@ -96,7 +94,7 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   };
   int folderFd = openFolder(O_RDONLY);
   if (folderFd < 0 && errno == EACCES) folderFd = openFolder(O_PATH);
-  const Descriptor folder(folderFd);
+  Descriptor folder(folderFd);
   if (folder.Get() < 0) CannotOpen(path, errno);
   // Downloads into one folder take turns at removing and creating its entries, so that none
   // removes a file that another has just created and not yet locked. A turn lasts a moment and
@@ -104,7 +102,30 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   for (int tries = 0; tries < 100 && !TakeLock(folder.Get()); ++tries) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  RemoveReplaced(folder.Get(), name.c_str(), path);
+  return folder;
+}
+
+// The folder's changed entries on the disk; a file system that cannot flush a folder says so
+// with EINVAL and keeps its entries with their files.
+void SyncFolder(int folder, const std::filesystem::path& path) {
+  if (::fsync(folder) != 0 && errno != EINVAL && errno != EBADF) CannotOpen(path, errno);
+}
+
+void CheckName(const std::filesystem::path& path) {
+  const std::filesystem::path name = path.filename();
+  if (name.empty() || name == "." || name == "..") CannotOpen(path, EISDIR);
+}
+
+}  // namespace
+
+std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
+  CheckName(path);
+  const std::filesystem::path name = path.filename();
+  const Descriptor folder = FolderTurn(path);
+  {
+    const Descriptor replaced = HoldReplaced(folder.Get(), name.c_str(), path);
+    if (::unlinkat(folder.Get(), name.c_str(), 0) != 0 && errno != ENOENT) CannotOpen(path, errno);
+  }
   // A new file, made here and now: mode 0666 less the user's umask, as any program creates a
   // plain file; close-on-exec, so that a program started through the shell does not inherit it.
   Descriptor file(RetryOnSignal([&] {
@@ -113,10 +134,20 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   }));
   if (file.Get() < 0) CannotOpen(path, errno);
   if (!TakeLock(file.Get())) CannotOpen(path, EWOULDBLOCK);
-  // The old entry's removal and the new one on the disk; a file system that cannot flush a
-  // folder says so with EINVAL and keeps its entries with their files.
-  if (::fsync(folder.Get()) != 0 && errno != EINVAL && errno != EBADF) CannotOpen(path, errno);
+  SyncFolder(folder.Get(), path);  // the old entry's removal and the new one
   return file.Release();
+}
+
+void TargetFile::RenameHandle(std::intptr_t, const std::filesystem::path& from,
+                              const std::filesystem::path& to) {
+  CheckName(to);
+  if (from.parent_path() != to.parent_path()) CannotOpen(to, EXDEV);
+  const Descriptor folder = FolderTurn(to);
+  const Descriptor replaced = HoldReplaced(folder.Get(), to.filename().c_str(), to);
+  if (::renameat(folder.Get(), from.filename().c_str(), folder.Get(), to.filename().c_str()) != 0) {
+    CannotOpen(to, errno);
+  }
+  SyncFolder(folder.Get(), to);
 }
 
 void TargetFile::WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size) {

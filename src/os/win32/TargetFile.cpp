@@ -36,9 +36,9 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   }
   // A new file, which fails when anything has taken the name meanwhile. While it is open, others
   // may read it but neither write nor delete it; the handle is not inherited by a program that
-  // the shell starts.
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // the shell starts. The handle itself may rename the file (CloseAs).
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) CannotOpen(path, GetLastError());
   return reinterpret_cast<std::intptr_t>(file);
 }
@@ -60,6 +60,25 @@ void TargetFile::SyncHandle(std::intptr_t handle) {
   if (!FlushFileBuffers(AsHandle(handle))) {
     throw Failure(kBadFileName,
                   "cannot flush the target file to the disk: " + SystemError(GetLastError()));
+  }
+}
+
+void TargetFile::RenameHandle(std::intptr_t handle, const std::filesystem::path&,
+                              const std::filesystem::path& to) {
+  // Through the open handle, so that the file is never without its share mode. An entry at the
+  // new name is replaced only when it could be deleted: a folder, or a file that another download
+  // holds, is not.
+  const std::wstring name = to.wstring();
+  const DWORD nameBytes = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::string buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = nameBytes;
+  std::copy(name.begin(), name.end(), info->FileName);
+  if (!SetFileInformationByHandle(AsHandle(handle), FileRenameInfo, info,
+                                  static_cast<DWORD>(buffer.size()))) {
+    CannotOpen(to, GetLastError());
   }
 }
 
