@@ -205,7 +205,12 @@ DownForm::RunEnd DownForm::Download() {
   // it was. A keyed download writes beside it, under a name that no double-click starts, and
   // the file takes the chosen name only once its bytes are the signed ones.
   if (keyed) {
-    const std::filesystem::path part(targetPath + u".part");
+    // The chosen name and ".part", the name cut before its extension where that would make it
+    // longer than a file system holds.
+    const std::filesystem::path chosen(targetPath);
+    const std::filesystem::path part =
+        chosen.parent_path() /
+        (OfferedFileName(chosen.filename().u16string(), FileNameMaxBytes() - 5) + u".part");
     target_.Open(part);
     unverified_ = part;
   } else {
