@@ -1,5 +1,7 @@
 #include "os/TargetFile.h"
 
+#include <utility>
+
 #include "base/Failure.h"
 
 namespace larkspan {
@@ -21,9 +23,8 @@ void TargetFile::Flush() {
 
 void TargetFile::CloseAs(const std::filesystem::path& path) {
   if (handle_ == kClosed) throw Failure(kBadFileName, "no target file open");
-  RenameHandle(handle_, path_, path);
+  CloseRenaming(std::exchange(handle_, kClosed), path_, path);
   path_ = path;
-  Close();
 }
 
 void TargetFile::Close() noexcept {

@@ -28,10 +28,10 @@ class TargetFile {
   void Append(const std::uint8_t* data, std::size_t size);
   // Flushes what was written to the disk. Throws Failure when the system cannot.
   void Flush();
-  // Gives the open file the name `path` in its own folder in one step, then closes it. What
-  // is there goes as Open would make it go (never a folder, a FIFO, a device or a file that
-  // another download holds), and the file keeps its lock until the new entry is on the disk.
-  // Throws Failure and leaves the file open under its own name when it cannot.
+  // Closes the file under the name `path` in its own folder, given in one step. What is there
+  // goes as Open would make it go (never a folder, a FIFO, a device or a file that another
+  // download holds); on Linux the file keeps its lock until the new entry is on the disk. Throws
+  // Failure when it cannot, the file closed under its own name.
   void CloseAs(const std::filesystem::path& path);
   // Closes the file if it is open; what was written stays. Never throws: it is the end of the
   // stopped path too.
@@ -45,8 +45,8 @@ class TargetFile {
   static std::intptr_t OpenHandle(const std::filesystem::path& path);
   static void WriteAll(std::intptr_t handle, const std::uint8_t* data, std::size_t size);
   static void SyncHandle(std::intptr_t handle);
-  static void RenameHandle(std::intptr_t handle, const std::filesystem::path& from,
-                           const std::filesystem::path& to);
+  static void CloseRenaming(std::intptr_t handle, const std::filesystem::path& from,
+                            const std::filesystem::path& to);  // closes it whatever happens
   static void CloseHandle(std::intptr_t handle) noexcept;
 
   std::intptr_t handle_ = kClosed;

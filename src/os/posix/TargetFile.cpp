@@ -138,8 +138,9 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   return file.Release();
 }
 
-void TargetFile::RenameHandle(std::intptr_t, const std::filesystem::path& from,
-                              const std::filesystem::path& to) {
+void TargetFile::CloseRenaming(std::intptr_t handle, const std::filesystem::path& from,
+                               const std::filesystem::path& to) {
+  const Descriptor file(static_cast<int>(handle));  // and its lock, till the end of the call
   CheckName(to);
   if (from.parent_path() != to.parent_path()) CannotOpen(to, EXDEV);
   const Descriptor folder = FolderTurn(to);

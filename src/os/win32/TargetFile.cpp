@@ -36,9 +36,9 @@ std::intptr_t TargetFile::OpenHandle(const std::filesystem::path& path) {
   }
   // A new file, which fails when anything has taken the name meanwhile. While it is open, others
   // may read it but neither write nor delete it; the handle is not inherited by a program that
-  // the shell starts. The handle itself may rename the file (CloseAs).
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // the shell starts.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) CannotOpen(path, GetLastError());
   return reinterpret_cast<std::intptr_t>(file);
 }
@@ -63,21 +63,14 @@ void TargetFile::SyncHandle(std::intptr_t handle) {
   }
 }
 
-void TargetFile::RenameHandle(std::intptr_t handle, const std::filesystem::path&,
-                              const std::filesystem::path& to) {
-  // Through the open handle, so that the file is never without its share mode. An entry at the
-  // new name is replaced only when it could be deleted: a folder, or a file that another download
-  // holds, is not.
-  const std::wstring name = to.wstring();
-  const DWORD nameBytes = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-  std::string buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
-  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  info->ReplaceIfExists = TRUE;
-  info->RootDirectory = nullptr;
-  info->FileNameLength = nameBytes;
-  std::copy(name.begin(), name.end(), info->FileName);
-  if (!SetFileInformationByHandle(AsHandle(handle), FileRenameInfo, info,
-                                  static_cast<DWORD>(buffer.size()))) {
+void TargetFile::CloseRenaming(std::intptr_t handle, const std::filesystem::path& from,
+                               const std::filesystem::path& to) {
+  // A handle that could rename the file would have to be opened with the right to delete it,
+  // which keeps out every reader that does not share that right: the file is closed first.
+  // An entry at the new name is replaced only when it could be deleted: a folder, or a file
+  // that another download holds, is not.
+  ::CloseHandle(AsHandle(handle));
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     CannotOpen(to, GetLastError());
   }
 }
