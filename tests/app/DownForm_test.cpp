@@ -2,6 +2,8 @@
 // and stopped ends, the commands and the close rules.
 // How a download ends on network and server faults is a row of the fault matrix.
 #include <chrono>
+#include <thread>
+#include <tuple>
 
 #include "app/AppHarness.h"
 #include "support/WorkedExample.h"
@@ -9,8 +11,6 @@
 
 namespace larkspan::test {
 namespace {
-
-const std::string kBody = PatternBody(8192);
 
 void ExpectQuestion(const MessageRecord& m, const char* prompt) {
   EXPECT_EQ(ToUtf8(m.prompt), prompt);
@@ -82,70 +82,109 @@ TEST_F(DownloadTest, ErrorPageIsSavedAndAnExistingFileReplacedOnlyOnYes) {
   EXPECT_EQ(ReadFile(Target("other name")), std::string(5000, 'o'));
 }
 
-// Commands given after the second chunk, each in a new opening of the window. Nothing closes
-// the window inside a pass of the download: a close that goes ahead waits for the download's
-// stopped path, which then closes it.
-TEST_F(DownloadTest, CommandsWhileReceiving) {
+// Commands given while the request waits for its head (which comes half a second late; the
+// chosen file exists and the user agreed to replace it), while the body has stalled after its
+// first chunk, or after the second chunk; each in a new opening of the window. A command that
+// stops the download does so within one pass, touches no file before the head, and leaves every
+// display as it was. Nothing closes the window inside a pass of the download: a close that goes
+// ahead waits for the download's stopped path, which then closes it.
+TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
+  using enum MsgBoxResult;
+  enum When { kHeadHeld, kStalled, kTwoChunks };
+  const std::string body = PatternBody(6 << 20), old = "an older file";  // beyond any buffer
   const struct {
+    When when;
     std::vector<const char*> commands;
     MsgBoxResult answer;    // to the close question; Yes ends the program
     const char* closeWith;  // once the download has ended; none: the download closes it
-    std::size_t savedBytes, questions;
+    std::optional<std::size_t> savedBytes;  // none: the old file stays as it was
+    std::size_t questions;
+    bool heldQuestion = false;  // the question stays open past the transfer's time-out
   } cases[] = {
-      {{"close box"}, MsgBoxResult::kNo, "btnClose", kBody.size(), 1},  // the download goes on
-      {{"btnStopDownload"}, MsgBoxResult::kNo, "btnCancel", 2048, 0},
-      {{"btnCancel"}, MsgBoxResult::kNo, nullptr, 2048, 0},
-      {{"btnStopDownload", "btnCancel"}, MsgBoxResult::kNo, nullptr, 2048, 0},
-      {{"btnStopDownload", "close box"}, MsgBoxResult::kNo, nullptr, 2048, 0},
-      {{"close box"}, MsgBoxResult::kYes, nullptr, 2048, 1},
+      {kHeadHeld, {"btnStopDownload"}, kNo, "btnCancel", std::nullopt, 0},
+      {kHeadHeld, {"btnCancel"}, kNo, nullptr, std::nullopt, 0},
+      {kHeadHeld, {"btnStopDownload", "close box"}, kNo, nullptr, std::nullopt, 0},
+      {kHeadHeld, {"close box"}, kNo, "btnClose", body.size(), 1},  // the download goes on
+      {kHeadHeld, {"close box"}, kYes, nullptr, std::nullopt, 1},
+      {kStalled, {"btnStopDownload"}, kNo, "btnCancel", 1024, 0},
+      {kTwoChunks, {"close box"}, kNo, "btnClose", body.size(), 1, true},
+      {kTwoChunks, {"btnStopDownload"}, kNo, "btnCancel", 2048, 0},
+      {kTwoChunks, {"btnCancel"}, kNo, nullptr, 2048, 0},
+      {kTwoChunks, {"btnStopDownload", "btnCancel"}, kNo, nullptr, 2048, 0},
+      {kTwoChunks, {"btnStopDownload", "close box"}, kNo, nullptr, 2048, 0},
+      {kTwoChunks, {"close box"}, kYes, nullptr, 2048, 1},
+  };
+  const auto displays = [&] {
+    return std::tuple(Text("lblFileSizeVal"), Text("lblDownVal"), Text("lblTransferRateVal"),
+                      Win().Control("ProBarDownload").values);
   };
   for (const auto& c : cases) {
     const std::string name = "setup" + std::to_string(&c - cases) + ".exe";  // a new file each
     SCOPED_TRACE(name);
-    Offer(Reply::Text(kBody), name.c_str());
-    backend.messages.clear();
+    Globals().transferSettings.requestTimeoutSeconds = 1;
+    Reply reply = Reply::Text(body);
+    reply.headAfterMs = c.when == kHeadHeld ? 500 : 0;
+    if (c.when == kStalled) reply.bodyBytes = 1500;
+    if (c.when == kStalled) reply.end = Reply::End::kHold;
+    Offer(reply, name.c_str());
     backend.msgAnswers = {c.answer};
-    bool acted = false, closedInThePass = false;
+    if (c.when == kHeadHeld) std::ofstream(Target(name.c_str())) << old;
+    if (c.when == kHeadHeld) backend.msgAnswers.push_front(kYes);  // replace it
+    backend.whileAsked = [&] {
+      if (c.heldQuestion) std::this_thread::sleep_for(std::chrono::seconds(2));
+    };
+    int passes = 0, actedAt = -1;  // passes in the phase; backend.yields at the commands
+    std::chrono::steady_clock::time_point waiting;
+    decltype(displays()) shown;
+    bool closedInThePass = false;
     backend.onEveryYield = [&] {
-      if (acted || Chunks() != 2) return;
-      acted = true;
+      if (actedAt >= 0) return;
+      const auto now = std::chrono::steady_clock::now();
+      if (c.when == kHeadHeld) {
+        // The request's wait, a fifth of a second into it.
+        if (Text("lblDownStat") != "<1141>") return;
+        if (passes++ == 0) waiting = now;
+        if (now - waiting < std::chrono::milliseconds(200)) return;
+        ExpectPaced(passes, now - waiting);
+      } else if (Chunks() != (c.when == kStalled ? 1u : 2u)) {
+        return;
+      } else if (c.when == kStalled && ++passes < 20) {
+        return;  // a tenth of a second of silence
+      }
+      backend.Advance(1000);  // a rate tick
+      shown = displays();
+      backend.messages.clear();
+      actedAt = backend.yields;
       for (const std::string_view command : c.commands) {
         command == "close box" ? Win().Close() : Win().Click(command);
       }
       closedInThePass = !Win().visible;
     };
-    if (c.answer == MsgBoxResult::kYes) {
+    const bool goesOn = c.savedBytes == body.size();
+    if (c.answer == kYes) {
       EXPECT_THROW(Form().ShowModal(), ProgramEnded);
     } else if (c.closeWith) {
-      RunThenClose([] {}, c.closeWith);
+      RunThenClose(
+          [&] {
+            ExpectEnded(goesOn);
+            if (goesOn) return;
+            EXPECT_EQ(displays(), shown);
+          },
+          c.closeWith);
     } else {
       Form().ShowModal();
     }
     EXPECT_FALSE(closedInThePass);
-    EXPECT_EQ(ReadFile(Target(name.c_str())), kBody.substr(0, c.savedBytes));
+    ASSERT_GE(actedAt, 0);
+    EXPECT_TRUE(goesOn || backend.yields - actedAt <= 1) << backend.yields - actedAt;
+    const std::string file = ReadFile(Target(name.c_str()));
+    EXPECT_TRUE(file == (c.savedBytes ? body.substr(0, *c.savedBytes) : old)) << file.size();
     ASSERT_EQ(backend.messages.size(), c.questions);
     for (const MessageRecord& m : backend.messages) ExpectQuestion(m, "<1152>\r\n<1154>");
+    if (c.answer == kYes) Restart();  // after the end of the program
   }
   // Every opening started afresh, with a new dialog that suggests the address's file name.
   for (const auto& dialog : backend.saveDialogs) EXPECT_EQ(ToUtf8(dialog.fileName), "setup.exe");
-}
-
-// Stop while the server has fallen silent in the middle of the body takes effect at once, not
-// when the silence reaches the transfer's time-out. (Cancel stops the same way.)
-TEST_F(DownloadTest, StopEndsAStalledBodyAtOnce) {
-  Globals().transferSettings.requestTimeoutSeconds = 60;
-  Reply stalled = Reply::Text(kBody);
-  stalled.bodyBytes = 1500;
-  stalled.end = Reply::End::kHold;
-  Offer(stalled);
-  int waiting = 0;  // passes of the event pump since the first chunk
-  backend.onEveryYield = [&] {
-    if (Chunks() == 1 && ++waiting == 20) Win().Click("btnStopDownload");
-  };
-  const auto start = std::chrono::steady_clock::now();
-  RunThenClose([&] { ExpectEnded(false); }, "btnCancel");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_EQ(ReadFile(Target()), kBody.substr(0, 1024));
 }
 
 // A rate tick shows the chunks since the last one and starts the count again; more than 32767
@@ -154,7 +193,7 @@ TEST_F(DownloadTest, RateTickShowsAndRestartsTheCountThatMustStayBelow32768) {
   const int chunks = 6 + 32768;
   Reply big =
       Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(chunks * 1024) + "\r\n",
-                 kBody.substr(0, 1024));
+                 PatternBody(1024));
   big.repeat = chunks;
   Offer(big);
   std::string rate;
