@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
 // download: a close that goes ahead waits for the download's stopped path, which then closes it.
 TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
   using enum MsgBoxResult;
-  enum When { kHeadHeld, kStalled, kTwoChunks };
+  using namespace std::chrono_literals;
+  enum When { kHeadHeld, kStalled, kTwoChunks };  // also the chunks taken before the command
   const std::string body = PatternBody(6 << 20), old(5000, 'o');  // beyond any buffer
   const struct {
     When when;
@@ -106,47 +107,40 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
       {kTwoChunks, {"close box"}, kYes, nullptr, 2048, 1},
   };
   const auto displays = [&] {
-    return std::tuple(Text("lblFileSizeVal"), Text("lblDownVal"), Text("lblTransferRateVal"),
-                      Win().Control("ProBarDownload").values);
+    const std::string texts[] = {Text("lblFileSizeVal"), Text("lblDownVal"),
+                                 Text("lblTransferRateVal")};
+    return std::pair(std::to_array(texts), Win().Control("ProBarDownload").values);
   };
   for (const auto& c : cases) {
     const std::string name = "setup" + std::to_string(&c - cases) + ".exe";  // a new file each
     SCOPED_TRACE(name);
-    const std::filesystem::path target = Target(name.c_str());
+    const std::filesystem::path target = Target(name.c_str()), other = folder / ("o" + name);
     Globals().transferSettings.requestTimeoutSeconds = 1;
     Reply reply = Reply::Text(body);
     reply.headAfterMs = c.when == kHeadHeld ? 500 : 0;
-    if (c.when == kStalled) reply.bodyBytes = 1500;
-    if (c.when == kStalled) reply.end = Reply::End::kHold;
+    reply.bodyBytes = c.when == kStalled ? 1500 : SIZE_MAX;
+    reply.end = c.when == kStalled ? Reply::End::kHold : Reply::End::kClose;
     Offer(reply, name.c_str());
     Globals().DownloadURL = u"  " + Globals().DownloadURL + u" ";  // the blanks go
     std::ofstream(target) << old;
-    std::filesystem::create_hard_link(target, folder / ("other " + name));
+    std::filesystem::create_hard_link(target, other);
     backend.saveAnswers = {target.u16string(), target.u16string()};
     backend.msgAnswers = {kNo, kYes, c.answer};
-    backend.whileAsked = [&] {
-      std::this_thread::sleep_for(std::chrono::seconds(2 * c.heldQuestion));
-    };
+    backend.whileAsked = [&] { std::this_thread::sleep_for(2s * c.heldQuestion); };
     backend.messages.clear();
     backend.saveDialogs.clear();
-    int passes = 0, actedAt = -1;  // passes in the phase; backend.yields at the commands
+    int passes = 0, actedAt = -1;  // passes of the wait; backend.yields at the commands
     std::chrono::steady_clock::time_point waiting;
     decltype(displays()) shown;
     bool closedInThePass = false;
     backend.onEveryYield = [&] {
-      if (actedAt >= 0) return;
       const auto now = std::chrono::steady_clock::now();
-      if (c.when == kHeadHeld) {
-        // The request's wait, a fifth of a second into it.
-        if (Text("lblDownStat") != "<1141>") return;
+      if (actedAt >= 0 || Chunks() != std::size_t(c.when)) return;
+      if (c.when != kTwoChunks) {  // a fifth of a second into the wait for the head or the body
         if (passes++ == 0) waiting = now;
-        if (now - waiting < std::chrono::milliseconds(200)) return;
+        if (now - waiting < 200ms) return;
         ExpectPaced(passes, now - waiting);
-      } else if (Chunks() != (c.when == kStalled ? 1u : 2u)) {
-        return;
-      } else if (c.when == kStalled && ++passes < 20) {
-        return;                           // a tenth of a second of silence
-      } else if (c.when == kTwoChunks) {  // the file holds what the window shows, for one writer
+      } else {  // the file holds what the window shows, for one writer
         EXPECT_TRUE(ReadFile(target) == body.substr(0, 2048));
         EXPECT_THROW(TargetFile().Open(target), Failure);
       }
@@ -159,28 +153,25 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
       closedInThePass = !Win().visible;
     };
     const bool goesOn = c.savedBytes == body.size();
+    const auto ended = [&] {
+      ExpectEnded(goesOn);
+      EXPECT_TRUE(goesOn || displays() == shown);
+    };
     if (c.answer == kYes) {
       EXPECT_THROW(Form().ShowModal(), ProgramEnded);
-    } else if (c.closeWith) {
-      RunThenClose(
-          [&] {
-            ExpectEnded(goesOn);
-            EXPECT_TRUE(goesOn || displays() == shown);
-          },
-          c.closeWith);
     } else {
-      Form().ShowModal();
+      c.closeWith ? RunThenClose(ended, c.closeWith) : Form().ShowModal();
     }
     EXPECT_FALSE(closedInThePass);
     ASSERT_GE(actedAt, 0);
     EXPECT_TRUE(goesOn || backend.yields - actedAt <= 1) << backend.yields - actedAt;
     const std::string file = ReadFile(target);
     EXPECT_TRUE(file == (c.savedBytes ? body.substr(0, *c.savedBytes) : old)) << file.size();
-    EXPECT_EQ(ReadFile(folder / ("other " + name)), old);
+    EXPECT_EQ(ReadFile(other), old);
     // Every opening starts afresh, with a new dialog that suggests the address's file name.
-    ASSERT_EQ(backend.saveDialogs.size(), 2u);
-    EXPECT_EQ(ToUtf8(backend.saveDialogs[0].fileName), "setup.exe");
-    EXPECT_EQ(backend.saveDialogs[1].fileName, target.u16string());
+    EXPECT_EQ(
+        ToUtf8(backend.saveDialogs.at(0).fileName + u"|" + backend.saveDialogs.at(1).fileName),
+        "setup.exe|" + target.string());
     ASSERT_EQ(backend.messages.size(), 2 + c.questions);
     for (const MessageRecord& m : backend.messages) {
       ExpectQuestion(m, &m < &backend.messages[2] ? "<1150>\r\n<1151>" : "<1152>\r\n<1154>");
