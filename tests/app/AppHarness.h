@@ -45,10 +45,6 @@ inline void ExpectPaced(int passes, std::chrono::steady_clock::duration took) {
   EXPECT_GE(passes, ms / 25);
 }
 
-inline std::u16string RefusedUrl() {
-  return FromUtf8(HttpFixture::RefusedUrl());
-}
-
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -21,12 +21,6 @@
 namespace larkspan::test {
 namespace {
 
-void ExpectQuestion(const MessageRecord& m, const char* prompt) {
-  EXPECT_EQ(ToUtf8(m.prompt), prompt);
-  EXPECT_EQ(m.style, kMsgYesNo);
-  EXPECT_EQ(ToUtf8(m.title), "Quillmere - Download Manager");
-}
-
 struct BodyCase {
   std::size_t size;
   std::string fileSize;
@@ -174,7 +168,10 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
         "setup.exe|" + target.string());
     ASSERT_EQ(backend.messages.size(), 2 + c.questions);
     for (const MessageRecord& m : backend.messages) {
-      ExpectQuestion(m, &m < &backend.messages[2] ? "<1150>\r\n<1151>" : "<1152>\r\n<1154>");
+      const char* asked = &m < &backend.messages[2] ? "<1150>\r\n<1151>" : "<1152>\r\n<1154>";
+      EXPECT_EQ(ToUtf8(m.prompt + u"|" + m.title),
+                asked + std::string("|Quillmere - Download Manager"));
+      EXPECT_EQ(m.style, kMsgYesNo);
     }
     if (c.answer == kYes) Restart();  // after the end of the program
   }

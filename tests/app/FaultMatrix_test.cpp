@@ -88,7 +88,7 @@ std::string RowName(const ::testing::TestParamInfo<Fault>& row) {
 }
 
 std::string FaultUrl(HttpFixture& http, const Fault& fault) {
-  if (!fault.reply) return ToUtf8(RefusedUrl()) + "fault";
+  if (!fault.reply) return HttpFixture::RefusedUrl() + "fault";
   http.Serve("/fault", *fault.reply);
   http.Serve("/elsewhere", Reply::Text(kElsewhere));
   return http.Url("/fault");
