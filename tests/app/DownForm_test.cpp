@@ -210,11 +210,7 @@ TEST_F(DownloadTest, AKeyedDownloadKeepsOnlyTheSignedInstaller) {
   const struct {
     std::string served;
     std::optional<SignedInstaller> named;
-  } cases[] = {{signedBytes, named},
-               {changed, named},
-               {signedBytes + "!", named},
-               {signedBytes.substr(1), named},
-               {signedBytes, std::nullopt}};
+  } cases[] = {{signedBytes, named}, {changed, named}, {signedBytes, std::nullopt}};
   std::ofstream(Target()) << "an older file, which the first replaces";
   backend.msgAnswers = {MsgBoxResult::kYes};
   for (const auto& c : cases) {
