@@ -37,12 +37,13 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Every wait lets the events run every few milliseconds (a pass waits up to 5 ms), and never
-// spins through them: a spin makes about one pass a millisecond under Wine, many on Linux.
+// Every wait lets the events run every few milliseconds (a pass waits up to 5 ms; a loaded
+// machine under Wine still makes one in 50), and never spins through them: a spin makes about
+// one pass a millisecond under Wine, many on Linux.
 inline void ExpectPaced(int passes, std::chrono::steady_clock::duration took) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
   EXPECT_LT(passes, 100 + ms / 3);
-  EXPECT_GE(passes, ms / 25);
+  EXPECT_GE(passes, ms / 50);
 }
 
 class AppTest : public ::testing::Test {
