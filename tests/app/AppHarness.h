@@ -5,6 +5,7 @@
 // recording shell launcher. Virtual time stands still while a download runs.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,21 +37,19 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::u16string RefusedUrl() {
-  return FromUtf8(HttpFixture::RefusedUrl());
+// Every wait lets the events run every few milliseconds (a pass waits up to 5 ms; a loaded
+// machine under Wine still makes one in 50), and never spins through them: a spin makes about
+// one pass a millisecond under Wine, many on Linux.
+inline void ExpectPaced(int passes, std::chrono::steady_clock::duration took) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+  EXPECT_LT(passes, 100 + ms / 3);
+  EXPECT_GE(passes, ms / 50);
 }
 
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetProgram();
-    SetLanguageLoader(FillLanguage);
-    // As start-up leaves the record, for the download window on its own.
-    AppGlobals& g = Globals();
-    g.CommandLine = u"***";
-    InitGlobals();
-    FillLanguage();
-    g.transferSettings.requestTimeoutSeconds = 2;
+    Restart();
     previousLauncher_ =
         SetShellLauncher([this](const auto& argv) { opened.push_back(argv.at(1)); });
     folder = std::filesystem::temp_directory_path() /
@@ -61,6 +60,18 @@ class AppTest : public ::testing::Test {
     ResetProgram();  // the windows belong to this test's back end: drop them while it exists
     SetShellLauncher(previousLauncher_);
     std::filesystem::remove_all(folder);
+  }
+
+  // The record as start-up leaves it, for the download window on its own: at the start, and
+  // again after the program has ended.
+  void Restart() {
+    ResetProgram();
+    SetLanguageLoader(FillLanguage);
+    AppGlobals& g = Globals();
+    g.CommandLine = u"***";
+    InitGlobals();
+    FillLanguage();
+    g.transferSettings.requestTimeoutSeconds = 2;
   }
 
   HeadlessWindow& Start(const std::u16string& arguments) {

@@ -2,7 +2,6 @@
 // display (the lines that say what is newer). Which release counts as newer is the check
 // outcome's test; how a failing fetch ends is a row of the fault matrix.
 #include "app/AppHarness.h"
-#include "support/WorkedExample.h"
 
 namespace larkspan::test {
 namespace {
@@ -47,8 +46,9 @@ TEST_F(CheckTest, CheckEndsInTheDisplayOfItsFirstFailingStepOrInTheResult) {
     SCOPED_TRACE(c.body);
     backend.messages.clear();
     StartChecked(c.body);
-    if (c.refused == kProbes) Globals().probeAddresses = {RefusedUrl(), RefusedUrl()};
-    if (c.refused == kMakerSite) Globals().CompanyURL = RefusedUrl();
+    const std::u16string refused = FromUtf8(HttpFixture::RefusedUrl());
+    if (c.refused == kProbes) Globals().probeAddresses = {refused, refused};
+    if (c.refused == kMakerSite) Globals().CompanyURL = refused;
     backend.Advance(200);  // the check
     EXPECT_EQ(Status(), c.status);
     EXPECT_EQ(News(), c.news);
@@ -58,20 +58,6 @@ TEST_F(CheckTest, CheckEndsInTheDisplayOfItsFirstFailingStepOrInTheResult) {
     EXPECT_EQ(w->topmostCalls.size(), c.refused == kNothing ? 2u : 1u);
   }
   EXPECT_EQ(ToUtf8(Globals().DownloadURL), "u");
-}
-
-// With a release key the text must verify first: without its record it is error 300.
-TEST_F(CheckTest, WithAReleaseKeyOnlyASignedTextShowsItsResult) {
-  const WorkedExample example = ReadWorkedExample();
-  for (const std::string& body : {example.text, example.text.substr(0, example.text.rfind('#'))}) {
-    StartChecked(body.c_str());
-    Globals().releaseKey = example.key;
-    backend.Advance(200);
-    const bool verified = body == example.text;
-    EXPECT_EQ(Status() == kError300, !verified);
-    EXPECT_EQ(DownloadOffered(), verified);
-    EXPECT_EQ(Globals().signedInstaller.has_value(), verified);
-  }
 }
 
 TEST_F(CheckTest, ChecksOnceAfter200MsAndKeepsOnTopTillTheDownloadWindowOpens) {

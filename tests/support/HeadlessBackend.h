@@ -169,6 +169,7 @@ class HeadlessBackend final : public Ui {
   MsgBoxResult MsgBox(const std::u16string& prompt, int style,
                       const std::u16string& title) override {
     messages.push_back({prompt, style, title});
+    if (whileAsked) whileAsked();
     if (msgAnswers.empty()) return (style & kMsgYesNo) ? MsgBoxResult::kNo : MsgBoxResult::kOk;
     const MsgBoxResult answer = msgAnswers.front();
     msgAnswers.pop_front();
@@ -194,6 +195,7 @@ class HeadlessBackend final : public Ui {
   // Message boxes: answered from the queue, else OK / No.
   std::vector<MessageRecord> messages;
   std::deque<MsgBoxResult> msgAnswers;
+  std::function<void()> whileAsked;  // runs while a message box waits for its answer
   // Save dialog: answered from the queue (a path, or "" to dismiss); an empty queue dismisses.
   std::vector<SaveDialogRecord> saveDialogs;
   std::deque<std::u16string> saveAnswers;

@@ -110,13 +110,18 @@ struct HttpFixture::State {
       }
       data += n;
       size -= n;
-      if (bytesPerSecond > 0 && size > 0) {
-        const auto pause = std::chrono::milliseconds(1000) * slice / bytesPerSecond;
-        std::unique_lock lock(mutex);
-        if (stopped.wait_for(lock, pause, [this] { return stopping; })) return false;
+      if (bytesPerSecond > 0 && size > 0 &&
+          !Pause(std::chrono::milliseconds(1000) * slice / bytesPerSecond)) {
+        return false;
       }
     }
     return true;
+  }
+
+  // False once the fixture stops.
+  bool Pause(std::chrono::milliseconds pause) {
+    std::unique_lock lock(mutex);
+    return !stopped.wait_for(lock, pause, [this] { return stopping; });
   }
 
   // Reads the request head; the reply for its path, or a 404 (also for no request at all).
@@ -152,7 +157,8 @@ struct HttpFixture::State {
       open.insert(s);
     }
     const Reply reply = Receive(s);
-    bool sent = Send(s, reply.head.data(), reply.head.size(), 0);
+    bool sent = Pause(std::chrono::milliseconds(reply.headAfterMs)) &&
+                Send(s, reply.head.data(), reply.head.size(), 0);
     for (std::size_t round = 0, left = reply.bodyBytes; sent && round < reply.repeat && left > 0;
          ++round) {
       const std::size_t n = std::min(left, reply.body.size());

@@ -18,6 +18,7 @@ struct Reply {
   std::size_t repeat = 1;  // large bodies without the memory
   std::size_t bodyBytes = SIZE_MAX;  // at most this many body bytes go out, then `end`
   int bytesPerSecond = 0;            // pacing of the body (0: as fast as it goes)
+  int headAfterMs = 0;               // the head goes out this long after the request
   End end = End::kClose;  // after the last byte: close, hold the connection open, or reset it
 
   // 200 (or `status`) with Content-Length of the whole body, "Connection: close" and
