@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "os/CodePage.h"
 #include "text/NumberText.h"
 
@@ -33,10 +35,10 @@ TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
       // still equals an installed one, and then the builds decide.
       {u"3.1", u"0101001", u"3.2a", u"0101001", kNothingNewer},
       {u"3.2", u"0101001", u"3.2a", u"0101002", kNewerBuild, u"3.2"},
-      {u"3.1", u"0101001", u"3.2.1", u"0101001", kNothingNewer},
-      {u"3.1", u"0101001", u"\t3.2", u"0101001", kNothingNewer},         // a tab is no blank
-      {u"3.2", u"0101001", u"\t3 .2", u"0101002", kNewerBuild, u"3.2"},  // read past both
-      {u"2.9", u"0101001", u"3,2", u"0101001", kNewerVersion, u"3"},     // "," groups, or ends it
+      {u"3.2", u"0101001", u"3.2.1", u"0101002", kNewerBuild, u"3.2"},
+      {u"3.1", u"0101001", u"\t3.2", u"0101001", kNothingNewer},           // a tab is no blank
+      {u"3.2", u"0101001", u"\t3 \n.2", u"0101002", kNewerBuild, u"3.2"},  // read past them
+      {u"2.9", u"0101001", u"3,2", u"0101001", kNewerVersion, u"3"},       // "," groups, or ends it
       {u"3.1", u"0101001", u" +3.2 ", u"0101001", kNewerVersion, u"3.2"},
       {u"3.1", u"0101001", u"1e1", u"0101001", kNewerVersion, u"10"},
       {u"", u"0101001", u"0x3", u"0101002", kNewerBuild, u"0"},    // no hexadecimal: reads 0
@@ -50,19 +52,24 @@ TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
       {u"3.2", u"0101000", u"3.2", u"01011e5", kNothingNewer},  // beyond 16 bits it reads 0
       {u"3.2", u"0101001", u"3.2", u"  ", std::nullopt},
   };
-  const ScopedDecimalSeparator point(u'.');
-  for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(std::u16string(c.ver) + u"#" + c.build));
-    const CheckOutcome outcome =
-        DecideCheck(std::u16string(u"2026#") + c.ver + u"#" + c.build + u"#u#n",
-                    {u"Vantrel", c.installed, c.installedBuild}, LangTable());
-    const bool newer = c.shown && c.shown != kNothingNewer;
-    EXPECT_EQ(outcome.release, c.shown);
-    EXPECT_EQ(outcome.downloadOffered, newer);
-    // The language's words are empty here; the newer-build line has a blank before the edition.
-    const std::u16string edition = c.shown == kNewerBuild ? u" 2026  " : u"2026  ";
-    EXPECT_EQ(outcome.resultLines,
-              newer ? u"\r\nVantrel" + edition + c.versionText + u"  " + c.build : u"");
+  // The leading number always has a ".", the whole and the written version the user's separator.
+  for (const char16_t separator : {u'.', u','}) {
+    const ScopedDecimalSeparator scoped(separator);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(ToUtf8(std::u16string(c.ver) + u"#" + c.build + separator));
+      std::u16string version = c.versionText;
+      std::replace(version.begin(), version.end(), u'.', separator);
+      const CheckOutcome outcome =
+          DecideCheck(std::u16string(u"2026#") + c.ver + u"#" + c.build + u"#u#n",
+                      {u"Vantrel", c.installed, c.installedBuild}, LangTable());
+      const bool newer = c.shown && c.shown != kNothingNewer;
+      EXPECT_EQ(outcome.release, c.shown);
+      EXPECT_EQ(outcome.downloadOffered, newer);
+      // The language's words are empty here; the newer-build line has a blank before the edition.
+      const std::u16string edition = c.shown == kNewerBuild ? u" 2026  " : u"2026  ";
+      EXPECT_EQ(outcome.resultLines,
+                newer ? u"\r\nVantrel" + edition + version + u"  " + c.build : u"");
+    }
   }
 }
 
