@@ -43,22 +43,5 @@ TEST(StrictNumberTest, WholeTextInTheUserLocale) {
   EXPECT_EQ(StrictNumber(u"3.2"), 32);
 }
 
-TEST(NumberToTextTest, ShortestGeneralForm) {
-  const std::pair<double, std::u16string> cases[] = {
-      {0.1 + 0.2, u"0.3"},
-      {-0.0, u"0"},
-      {1.23456789012345678, u"1.23456789012346"},
-      {123456789012345, u"123456789012345"},
-      {999999999999999.9, u"1E+15"},
-      {0.0001, u"0.0001"},
-      {-1.5e-7, u"-1.5E-07"},
-  };
-  for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(NumberToText(value), expected) << value;
-  }
-  ScopedDecimalSeparator comma(u',');
-  EXPECT_EQ(NumberToText(1234.5), u"1234,5");
-}
-
 }  // namespace
 }  // namespace larkspan

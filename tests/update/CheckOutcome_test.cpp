@@ -41,6 +41,15 @@ TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
       {u"2.9", u"0101001", u"3,2", u"0101001", kNewerVersion, u"3"},       // "," groups, or ends it
       {u"3.1", u"0101001", u" +3.2 ", u"0101001", kNewerVersion, u"3.2"},
       {u"3.1", u"0101001", u"1e1", u"0101001", kNewerVersion, u"10"},
+      // The version written back: at most 15 digits, the shortest form, large and small ones with
+      // an exponent.
+      {u"", u"1", u"0.30000000000000004", u"1", kNewerVersion, u"0.3"},
+      {u"", u"1", u"1.23456789012345678", u"1", kNewerVersion, u"1.23456789012346"},
+      {u"", u"1", u"123456789012345", u"1", kNewerVersion, u"123456789012345"},
+      {u"", u"1", u"999999999999999.9", u"1", kNewerVersion, u"1E+15"},
+      {u"", u"1", u"0.0001", u"1", kNewerVersion, u"0.0001"},
+      {u"-1", u"1", u"-1.5e-7", u"1", kNewerVersion, u"-1.5E-07"},
+      {u"0", u"1", u"-0", u"2", kNewerBuild, u"0"},
       {u"", u"0101001", u"0x3", u"0101002", kNewerBuild, u"0"},    // no hexadecimal: reads 0
       {u"", u"0101001", u"\r3.2", u"0101002", kNewerBuild, u"0"},  // a carriage return ends it
       {u"3.1", u"0101001", u"", u"0101001", std::nullopt},
