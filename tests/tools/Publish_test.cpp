@@ -1,5 +1,5 @@
 // The maker's tool: what make refuses, what check reports for the update information and the
-// installer, and a made text read back through check with its installer's digest.
+// installer, and a made and signed text read back through check with its installer's digest.
 #include "Publish.h"
 #include "Signer.h"
 
@@ -170,18 +170,6 @@ TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
   }
   EXPECT_EQ(Check("2026#3.2#0201000#" + HttpFixture::RefusedUrl() + "setup.exe#n", u"0*0"), 1);
   EXPECT_NE(report.find("response: none (the server cannot be reached"), std::string::npos);
-}
-
-TEST_F(PublishCheck, ReadsAMadeTextBackAsGiven) {
-  const std::string installer = PatternBody(3000);
-  http.Serve("/setup.exe", Reply::Text(installer));
-  const std::u16string news =
-      publish::NewsField(u"Gr\u00f6\u00dfer:\r\n\r\n- one\n- two\r- three\n");
-  EXPECT_EQ(news, u"Gr\u00f6\u00dfer:<Crlf><Crlf>- one<Crlf>- two<Crlf>- three");
-  const std::u16string text = publish::MakeUpdateText(
-      {u"2026", u"3.25", u"0201007", FromUtf8(http.Url("/setup.exe")), news});
-  EXPECT_EQ(Check(ToUtf8(text), u"3.2*0201007", LocalFile(installer)), 0);
-  EXPECT_NE(report.find("version \"3.25\", build \"0201007\"\n"), std::string::npos) << report;
 }
 
 // make --key signs with the build's key for the tests; check --key then takes the text and the
