@@ -21,12 +21,7 @@ namespace {
 using publish::PublishError;
 using publish::Release;
 
-Release Good() {
-  return {u"2026", u"3.2", u"0201000", u"http://h/setup.exe", u"New<Crlf>Faster"};
-}
-
 TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
-  const std::u16string longName = u"http://h/" + std::u16string(120, u'\u6587') + u".exe";
   const struct {
     std::u16string Release::*field;
     const char16_t* value;
@@ -46,14 +41,13 @@ TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
        "ends in \"report\\u202Efdp.exe\", which users would be offered to save as "
        "\"report_fdp.exe\""},
       {&Release::url, u"http://h/files/", "ends in \"/\": users would be offered no file name"},
-      {&Release::url, longName.c_str(), ".exe\", which users would be offered to save as"},
       {&Release::edition, u"<HEAD>2026", "begins with \"<head>\""},
       // The updater trims the blanks at both ends of the whole text.
       {&Release::edition, u" 2026", "read the edition as \"2026\""},
       {&Release::news, u"Faster ", "read the news as \"Faster\""},
   };
   for (const auto& c : cases) {
-    Release release = Good();
+    Release release{u"2026", u"3.2", u"0201000", u"http://h/setup.exe", u"New<Crlf>Faster"};
     release.*c.field = c.value;
     try {
       publish::MakeUpdateText(release);
@@ -63,16 +57,12 @@ TEST(PublishMake, RefusesWhatTheUpdaterWouldMisread) {
       EXPECT_EQ(error.status, 1);
     }
   }
-  EXPECT_EQ(publish::MakeUpdateText(Good()),
-            u"2026#3.2#0201000#http://h/setup.exe#New<Crlf>Faster");
 }
 
 class PublishCheck : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* source = std::getenv("LARKSPAN_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    const auto lang = std::filesystem::path(source) / "Lang" / "English.lng";
+    const auto lang = std::filesystem::path(LARKSPAN_SOURCE_DIR) / "Lang" / "English.lng";
     ASSERT_EQ(LoadLanguageFile(lang.u16string(), langText), 0);
     transfer.requestTimeoutSeconds = 2;
     folder = std::filesystem::temp_directory_path() /
@@ -168,8 +158,6 @@ TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
     EXPECT_EQ(Check("2026#3.2#0201000#%#n", u"0*0", local), c.status);
     EXPECT_NE(report.find(c.shows), std::string::npos) << report;
   }
-  EXPECT_EQ(Check("2026#3.2#0201000#" + HttpFixture::RefusedUrl() + "setup.exe#n", u"0*0"), 1);
-  EXPECT_NE(report.find("response: none (the server cannot be reached"), std::string::npos);
 }
 
 // make --key signs with the build's key for the tests; check --key then takes the text and the
