@@ -12,7 +12,7 @@
 namespace larkspan::test {
 namespace {
 
-TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
+TEST(CheckOutcomeTest, DecidesAndWritesTheResultLine) {
   using enum ReleaseOutcome;
   const struct {
     const char16_t *installed, *installedBuild, *ver, *build;
@@ -38,7 +38,7 @@ TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
       {u"3.2", u"0101001", u"3.2.1", u"0101002", kNewerBuild, u"3.2"},
       {u"3.1", u"0101001", u"\t3.2", u"0101001", kNothingNewer},           // a tab is no blank
       {u"3.2", u"0101001", u"\t3 \n.2", u"0101002", kNewerBuild, u"3.2"},  // read past them
-      {u"2.9", u"0101001", u"3,2", u"0101001", kNewerVersion, u"3"},       // "," groups, or ends it
+      {u"2.9", u"0101001", u"3,2", u"0101001", kNewerVersion, u"3"},  // the reading ends at ","
       {u"3.1", u"0101001", u" +3.2 ", u"0101001", kNewerVersion, u"3.2"},
       {u"3.1", u"0101001", u"1e1", u"0101001", kNewerVersion, u"10"},
       // The version written back: at most 15 digits, the shortest form, large and small ones with
@@ -61,7 +61,8 @@ TEST(CheckOutcomeTest, DecidesBetweenNewerVersionNewerBuildAndNothing) {
       {u"3.2", u"0101000", u"3.2", u"01011e5", kNothingNewer},  // beyond 16 bits it reads 0
       {u"3.2", u"0101001", u"3.2", u"  ", std::nullopt},
   };
-  // The leading number always has a ".", the whole and the written version the user's separator.
+  // The leading number always reads ".", which also ends it at a ","; the whole number and the
+  // version written back take the user's separator.
   for (const char16_t separator : {u'.', u','}) {
     const ScopedDecimalSeparator scoped(separator);
     for (const auto& c : cases) {
