@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <utility>
 
 #include "base/Failure.h"
@@ -13,78 +12,21 @@ namespace {
 
 using ReadCase = std::pair<std::u16string, double>;
 
-// The failure code of StrictNumber for `text`; 0 when it converts.
-int StrictFailure(std::u16string_view text) {
-  try {
-    StrictNumber(text);
-    return 0;
-  } catch (const Failure& failure) {
-    return failure.Code();
-  }
-}
-
-TEST(LeadingNumberTest, Readings) {
-  const double inf = std::numeric_limits<double>::infinity();
-  const ReadCase cases[] = {
-      {u" 3 .1 ", 3.1}, {u"\t-\n4", -4}, {u"3.1.2", 3.1}, {u"12abc", 12},
-      {u"abc", 0},      {u"-.5", -0.5},  {u"1e3", 1000},  {u"1 e - 2", 0.01},
-      {u"2e-", 2},      {u"3,5", 3},     {u"1e-999", 0},  {u"1e99999999999999999999", inf},
-      {u"\r5", 0},  // only blanks, tabs and line feeds are skipped
-  };
+// The readings that the check's table (update/CheckOutcome_test.cpp) cannot show through a
+// version or a build.
+TEST(LeadingNumberTest, ExponentsAndRange) {
+  const ReadCase cases[] = {{u"-.5", -0.5}, {u"1 e - 2", 0.01}, {u"2e-", 2}, {u"1e-999", 0}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingNumber(text), expected);
-  ScopedDecimalSeparator comma(u',');
-  EXPECT_EQ(LeadingNumber(u"3.25"), 3.25);  // the point is always a period
+  EXPECT_EQ(LeadingNumber(u"1e99999999999999999999"), HUGE_VAL);  // an exponent beyond int64
 }
 
 TEST(StrictNumberTest, WholeTextInTheUserLocale) {
-  const ReadCase cases[] = {
-      {u" 3.2 ", 3.2}, {u"+4", 4},      {u"1,000.5", 1000.5},
-      {u".5", 0.5},    {u"2E-2", 0.02}, {u"3,2", 32},  // "," groups digits
-  };
+  const ReadCase cases[] = {{u"1,000.5", 1000.5}, {u".5", 0.5}, {u"-2E-2", -0.02}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(StrictNumber(text), expected);
-  for (const char16_t* text :
-       {u"", u"3.2a", u"v3", u"1e", u"1e+", u"-", u"3 .2", u"\t3", u",5", u"1,", u"1..2", u"--1"}) {
-    EXPECT_EQ(StrictFailure(text), kTypeMismatch) << "length " << std::u16string(text).size();
+  for (const char16_t* text : {u"", u"3.2a", u"v3", u"1e400", u"1e", u"1e+", u"-", u"3 .2", u"\t3",
+                               u",5", u"1,", u"1..2", u"--1"}) {
+    EXPECT_THROW(StrictNumber(text), Failure) << "length " << std::u16string(text).size();
   }
-  EXPECT_EQ(StrictFailure(u"1e400"), kOverflow);
-  ScopedDecimalSeparator comma(u',');
-  EXPECT_EQ(StrictNumber(u"1.000,5"), 1000.5);
-  EXPECT_EQ(StrictNumber(u"3.2"), 32);
-}
-
-TEST(NumberToTextTest, ShortestGeneralForm) {
-  const std::pair<double, std::u16string> cases[] = {
-      {0.1 + 0.2, u"0.3"},
-      {-0.0, u"0"},
-      {1.23456789012345678, u"1.23456789012346"},
-      {123456789012345, u"123456789012345"},
-      {999999999999999.9, u"1E+15"},
-      {0.0001, u"0.0001"},
-      {-1.5e-7, u"-1.5E-07"},
-  };
-  for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(NumberToText(value), expected) << value;
-  }
-  ScopedDecimalSeparator comma(u',');
-  EXPECT_EQ(NumberToText(1234.5), u"1234,5");
-}
-
-TEST(RoundingTest, HalvesGoToTheEvenNeighbour) {
-  const std::pair<double, std::optional<std::int16_t>> cases[] = {
-      {2.5, 2},
-      {3.5, 4},
-      {-2.5, -2},
-      {32767.5, std::nullopt},
-      {-32768.5, -32768},
-      {2.51, 3},
-      {std::nan(""), std::nullopt},
-  };
-  for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(RoundToInt16(value), expected) << value;
-  }
-  EXPECT_EQ(RoundHalfEven(0.125, 2), 0.12);
-  EXPECT_EQ(RoundHalfEven(0.375, 2), 0.38);
-  EXPECT_EQ(RoundHalfEven(-1.5, 0), -2);
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ TEST(OfferedNameTest, HostileNamesStayInTheirFolderAndOthersAsTheyAre) {
       {u"conin$.log", u"_conin$.log"},
       {u"CONOUT$", u"_CONOUT$"},
       {u"Clock$.exe", u"_Clock$.exe"},
+      {u"prn.txt", u"_prn.txt"},
+      {u"Aux", u"_Aux"},
+      {u"COM1.exe", u"_COM1.exe"},
+      {u"lpt\u00B2.txt", u"_lpt\u00B2.txt"},
       {y300 + u".exe", y300.substr(0, 196) + u".exe"},
       {u"a." + y300, u"a." + y300.substr(0, 198)},  // no room left for the extension
       {u"CON" + x195 + u"x." + x195 + u"x", u"_CO." + x195 + u"x"},  // the cut makes CON
