@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
 # A command line with only two "*" is refused: the one window is the message titled with the
-# application's title, nothing is fetched, and Return ends the program normally.
+# application's title, it shows something, the program waits for it, nothing is fetched, and
+# Return ends the program normally. Then, started with no argument while the language setting
+# names a file that is not there, the program still loads the language first: its message
+# shows, and the program ends quietly without a window.
 # shellcheck source=tests/e2e/lib.sh disable=SC2119
 source "$(dirname "$0")/lib.sh"
 
-start_display
 start_demo
 start_updater "Vantrel*3.1*0101000"
-
 message=$(wait_window "Quillmere")
 sleep 2 # the update window would open within 200 ms of the start
 names=$(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true)
 [ "$names" = "Quillmere - Larkspan" ] || fail "the windows shown are: $names"
-expect_refusal "$message" "$SHOTS/refusal.png"
+shot "$message" "$SHOTS/refusal.png"
+if area_flat "$SHOTS/refusal.png" 100x40+0+0; then fail "the message shows nothing"; fi
+updater_running || fail "the program did not wait for the message"
+send "$message" key Return
+expect_clean_exit "Return ends the program"
+if grep -q vantrel "$WORK/demo.log"; then fail "a refused command line still fetched"; fi
 
-expect_language_message_first "$BIN/larkspan-reg"
+on_exit=("${REG[@]}" delete "$LANGUAGE_KEY" /f) # a Wine prefix serves the other tests too
+"${REG[@]}" add "$LANGUAGE_KEY" /v "Default Language" /d Missing.lng /f >/dev/null 2>&1 ||
+  fail "could not write the language setting"
+start_updater
+send "$(wait_window "Quillmere - Larkspan")" key Return
+expect_clean_exit "the quiet end after the language's message"
