@@ -3,7 +3,8 @@
 # application's title, it shows something, the program waits for it, nothing is fetched, and
 # Return ends the program normally. Then, started with no argument while the language setting
 # names a file that is not there, the program still loads the language first: its message
-# shows, and the program ends quietly without a window.
+# shows, and the program ends quietly without a window. The setting is written and deleted
+# with the platform's registry tool (larkspan-reg on Linux).
 # shellcheck source=tests/e2e/lib.sh disable=SC2119
 source "$(dirname "$0")/lib.sh"
 
@@ -26,3 +27,7 @@ on_exit=("${REG[@]}" delete "$LANGUAGE_KEY" /f) # a Wine prefix serves the other
 start_updater
 send "$(wait_window "Quillmere - Larkspan")" key Return
 expect_clean_exit "the quiet end after the language's message"
+# The key above the setting deleted, in any letter case, with its subkeys: no setting, no message.
+"${REG[@]}" delete 'hkcu\software\quillmere' /f >/dev/null 2>&1 || fail "could not delete the key"
+start_updater
+expect_clean_exit "the quiet end without the setting"
