@@ -54,7 +54,8 @@ TEST_F(RegistryTest, RegExeSeesWhatTheClassWroteAndValuesReadBackUpTo254Characte
   // Values read back up to 254 characters, in the ANSI code page.
   for (const auto& [stored, read] :
        {std::pair{std::u16string(254, u'x'), std::u16string(254, u'x')},
-        {std::u16string(255, u'x'), u"Error"s}, {u"Fran\u00e7ais.lng"s, u"Fran\u00e7ais.lng"s}}) {
+        {std::u16string(255, u'x'), u"Error"s},
+        {u"Fran\u00e7ais.lng"s, u"Fran\u00e7ais.lng"s}}) {
     ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
     EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << stored.size();
   }
