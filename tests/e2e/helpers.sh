@@ -189,6 +189,3 @@ open_download() {
   click_at "$update" $DOWNLOAD_AT
   down=$(wait_window "Download Manager [0-9]")
 }
-
-# Vantrel's language setting, as a literal: a typo in the program's own key path shows here.
-LANGUAGE_KEY='HKCU\Software\Quillmere\Vantrel 2009\{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}'

@@ -21,6 +21,8 @@ send "$message" key Return
 expect_clean_exit "Return ends the program"
 if grep -q vantrel "$WORK/demo.log"; then fail "a refused command line still fetched"; fi
 
+# Vantrel's language setting, as a literal: a typo in the program's own key path shows here.
+LANGUAGE_KEY='HKCU\Software\Quillmere\Vantrel 2009\{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}'
 on_exit=("${REG[@]}" delete "$LANGUAGE_KEY" /f) # a Wine prefix serves the other tests too
 "${REG[@]}" add "$LANGUAGE_KEY" /v "Default Language" /d Missing.lng /f >/dev/null 2>&1 ||
   fail "could not write the language setting"
