@@ -15,7 +15,6 @@ mkdir -p "$(dirname "$SAVED")"
 rmdir "$HOME/Desktop"
 echo kept >"$HOME/profile"
 "$BIN/larkspan-demo-server" --installer-size "$SIZE" --write-installer "$WORK/served.exe"
-start_display
 start_site "$WORK/served.exe" slow/.profile # about 6 s: time to look mid-way
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 

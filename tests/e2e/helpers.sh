@@ -1,8 +1,10 @@
 # Steps that the end-to-end tests of both builds share: waiting, failing with a picture,
 # finding, clicking and photographing windows on the test's X display, the demo server, and
 # the real servers (nginx, squid) of tests/servers. Sourced by lib.sh (the Linux program) and
-# wine/lib.sh (the Windows one under Wine), which set WORK, SHOTS, PORT and DEMO_SERVER first,
-# and define use_proxy.
+# wine/lib.sh (the Windows one under Wine), which set WORK, SHOTS, PORT, DEMO_SERVER, DESKTOP
+# (the user's desktop folder), INSTALLER (a file to serve as the installer) and REG (the command
+# that edits the registry) first, and define use_proxy, started (true once Run File has started
+# file $1) and end_session.
 # shellcheck shell=bash disable=SC2034,SC2086
 # shellcheck source=tests/servers/servers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../servers/servers.sh"
@@ -85,34 +87,24 @@ close_both_windows() {
   expect_clean_exit "Cancel of the update window ends the program"
 }
 
-# The check and the download of the release (served from file $2) through the proxy at $1
-# (HOST:PORT, or USER:PASSWORD@HOST:PORT, squid's folder in SQUID_DIR), which use_proxy sets as
-# the platform has it: the check offers it, the installer arrives byte for byte in the offered
-# file $3, the program ends, and squid's log shows that it passed the update information and
-# the installer on, to user $4 ("-" for no one).
+# The check and the download of the release through the proxy at $1 (HOST:PORT, or
+# USER:PASSWORD@HOST:PORT, squid's folder in SQUID_DIR), which use_proxy sets as the platform has
+# it: the check offers it, the installer arrives byte for byte in the offered file, the program
+# ends, and squid's log shows that it passed the update information and the installer on, to
+# user $2 ("-" for no one).
 journey_through_proxy() {
   use_proxy "$1"
   start_updater "Vantrel*3.1*0101000*$INFO_URL"
   open_download 30 "$WORK/offer.png"
   send "$(wait_window Save)" key Return # the name offered in the desktop folder
-  wait_for 60 "the installer saved whole through the proxy" cmp -s "$3" "$2"
+  wait_for 60 "the installer saved whole through the proxy" \
+    cmp -s "$DESKTOP/VantrelSetup.exe" "$INSTALLER"
   close_both_windows
   for path in vantrel/update.txt vantrel/VantrelSetup.exe; do
-    grep -q "TCP_MISS/200 [0-9]* GET http://127.0.0.1:[0-9]*/$path $4 " "$SQUID_DIR/access.log" ||
-      fail "squid did not pass /$path on to user $4: $(cat "$SQUID_DIR/access.log")"
+    grep -q "TCP_MISS/200 [0-9]* GET http://127.0.0.1:[0-9]*/$path $2 " "$SQUID_DIR/access.log" ||
+      fail "squid did not pass /$path on to user $2: $(cat "$SQUID_DIR/access.log")"
   done
-  rm "$3"
-}
-
-# The journey through squid twice, with the installer served from file $1 and saved in the
-# offered file $2: through an open proxy, then through one that asks for a password.
-proxy_journeys() {
-  start_site "$1" vantrel/VantrelSetup.exe
-  start_squid
-  journey_through_proxy "127.0.0.1:$SQUID_PORT" "$1" "$2" -
-  start_squid larkspan:secret
-  journey_through_proxy "larkspan:secret@127.0.0.1:$SQUID_PORT" "$1" "$2" larkspan
-  tail -n 4 "$SQUID_DIR/access.log" "$SERVERS/nginx-access.log"
+  rm "$DESKTOP/VantrelSetup.exe"
 }
 
 updater_running() { kill -0 "$UPDATER" 2>/dev/null; }
@@ -185,118 +177,15 @@ settled_shot() {
   fail "window $1 kept changing"
 }
 
-# The update window $1 after a check that offers the release: waits up to $2 s for its
-# Download button, keeps the settled picture in $3 and checks that the news came with it.
-expect_offer() {
-  local window=$1 picture=$3
-  offered() { shot "$window" "$WORK/up.png" && ! area_flat "$WORK/up.png" $DOWNLOAD_BUTTON; }
-  wait_for "$2" "the Download button after the check" offered
-  settled_shot "$window" "$picture"
-  if area_flat "$picture" $NEWS_BOX; then fail "no news after the check"; fi
-}
-
-# The update window after a check that offers the release within $1 s (its settled picture in
-# $2), then the download window that its Download button opens: sets $update and $down.
+# The update window after a check that offers the release within $1 s, with the news: its
+# settled picture in $2. Then the download window that its Download button opens. Sets $update
+# and $down.
 open_download() {
   update=$(wait_window "Update Manager")
-  expect_offer "$update" "$1" "$2"
+  offered() { shot "$update" "$WORK/up.png" && ! area_flat "$WORK/up.png" $DOWNLOAD_BUTTON; }
+  wait_for "$1" "the Download button after the check" offered
+  settled_shot "$update" "$2"
+  if area_flat "$2" $NEWS_BOX; then fail "no news after the check"; fi
   click_at "$update" $DOWNLOAD_AT
   down=$(wait_window "Download Manager [0-9]")
-}
-
-# The update window $1 in the no-connection display, kept in picture $2: the error line and
-# three lines of explanation in the news box, and no Download button.
-expect_no_connection() {
-  local window=$1 picture=$2 lines
-  news_shown() { shot "$window" "$WORK/update.png" && ! area_flat "$WORK/update.png" $NEWS_BOX; }
-  wait_for 30 "text in the news box" news_shown
-  settled_shot "$window" "$picture"
-  lines=$(text_lines "$picture" $NEWS_BOX)
-  [ "$lines" = 4 ] || fail "$lines lines in the news box, not the error line and three more"
-  area_flat "$picture" $DOWNLOAD_BUTTON || fail "a Download button"
-}
-
-# The refusal message box $1, kept in picture $2: it shows something, the program waits for
-# it, Return ends the program normally, and nothing was fetched.
-expect_refusal() {
-  shot "$1" "$2"
-  if area_flat "$2" 100x40+0+0; then fail "the message shows nothing"; fi
-  updater_running || fail "the program did not wait for the message"
-  send "$1" key Return
-  expect_clean_exit "Return ends the program"
-  if grep -q vantrel "$WORK/demo.log"; then fail "a refused command line still fetched"; fi
-}
-
-# Vantrel's language setting, as a literal: a typo in the program's own key path shows here.
-LANGUAGE_KEY='HKCU\Software\Quillmere\Vantrel 2009\{KTD270391-KLP0198273645-KPID3917264-MTD090471-MLP0178264519-MPID3926618}'
-# Started with no argument while the language setting ($1 writes it) names a file that is not
-# there: the language is still loaded first, its message shows, and then the program ends
-# quietly without a window.
-expect_language_message_first() {
-  "$@" add "$LANGUAGE_KEY" /v "Default Language" /d Missing.lng /f >/dev/null 2>&1 ||
-    fail "could not write the language setting"
-  start_updater
-  local message
-  message=$(wait_window "Quillmere - Larkspan")
-  send "$message" key Return
-  expect_clean_exit "the quiet end after the language's message"
-}
-
-# The session ends (the rest of the arguments end it) while a download in window $1 to file $2
-# waits for a server that stalled after 5 of the installer's 10 kilobytes: the program ends
-# cleanly, and the file holds every kilobyte it counted (at least the first, which the window
-# shows), though it had not written any of them out yet.
-STALLED_AFTER_5_KB=(--scenario stalled-body --installer-size 10000 --rate 20000)
-expect_counted_bytes_kept_at_session_end() {
-  local down=$1 saved=$2 size
-  shift 2
-  counting() { shot "$down" "$WORK/down.png" && ! area_flat "$WORK/down.png" 120x16+104+94; }
-  wait_for 20 "the first kilobyte counted" counting
-  sleep 1 # the rest of the five, as far as they come
-  "$@" || fail "could not end the session"
-  expect_clean_exit "the end with the session"
-  size=$(stat -c %s "$saved")
-  [ "$size" -ge 1024 ] && [ "$size" -le 5120 ] && [ $((size % 1024)) -eq 0 ] ||
-    fail "$saved holds $size bytes, not the kilobytes counted"
-}
-
-# The journeys of a build with a release key (PROGRAM=larkspan-keyed). $1 is larkspan-publish,
-# $2 the release's private key, $3 the installer, $4 where the Save dialog saves it, the rest a
-# command that succeeds once Run File has started it. make --key signs the release and the
-# demo server serves it: the check shows the result; a first download gets the installer with
-# one byte changed and ends stopped, with nothing left under the chosen name or beside it; the
-# server then serves the signed bytes, and a second download keeps them and offers Run File.
-expect_keyed_journeys() {
-  local publish=$1 key=$2 installer=$3 saved=$4 rate=400000
-  shift 4
-  cp "$installer" "$WORK/tampered.exe"
-  printf '\377' | dd of="$WORK/tampered.exe" bs=1 seek=4000 conv=notrunc status=none
-  cmp -s "$installer" "$WORK/tampered.exe" && fail "the byte did not change"
-  echo "Signed" >"$WORK/news.txt"
-  "$publish" make --edition 2026 --version 3.2 --build 0201000 --news "$WORK/news.txt" \
-    --url "http://127.0.0.1:$PORT/vantrel/VantrelSetup.exe" --key "$key" --file "$installer" \
-    -o "$WORK/update.txt" || fail "make --key refused the release"
-  start_demo --update-file "$WORK/update.txt" --installer-file "$WORK/tampered.exe" --rate $rate
-  local demo=${pids[-1]}
-  start_updater "Vantrel*3.1*0101000*$INFO_URL"
-  open_download 30 "$SHOTS/keyed-update-window.png"
-  send "$(wait_window Save)" key Return
-  wait_for 20 "the tampered installer arriving beside the chosen name" test -e "$saved.part"
-  wait_for 20 "the tampered installer's end" eval '! test -e "$saved.part"'
-  [ ! -e "$saved" ] || fail "the tampered installer was kept under the chosen name"
-  shown "Download Manager [0-9]" || fail "the download window closed by itself"
-  click_at "$down" $RUN_FILE_AT # Cancel, as the download stopped: closes without a question
-  wait_for 10 "Cancel closes the stopped download" eval '! shown "Download Manager"'
-
-  kill "$demo" # for a demo server that serves the signed bytes
-  start_demo --update-file "$WORK/update.txt" --installer-file "$installer" --rate $rate
-  click_at "$update" $DOWNLOAD_AT
-  down=$(wait_window "Download Manager [0-9]")
-  send "$(wait_window Save)" key Return
-  wait_for 20 "the signed installer saved" cmp -s "$installer" "$saved"
-  click_at "$down" $RUN_FILE_AT
-  wait_for 20 "Run File starting the signed installer" "$@"
-  click_at "$down" $CLOSE_AT
-  click_at "$update" $CANCEL_AT
-  expect_clean_exit "Cancel of the update window ends the program"
 }

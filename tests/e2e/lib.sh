@@ -9,6 +9,11 @@
 # user namespace for it, where squid cannot take another user: a test that sets E2E_SQUID then
 # shares the machine's network.
 set -euo pipefail
+# The Windows build runs the same journeys with larkspan.exe under Wine.
+if [ "${LARKSPAN_E2E_PLATFORM:-}" = wine ]; then
+  # shellcheck source=tests/e2e/wine/lib.sh
+  source "$(dirname "${BASH_SOURCE[0]}")/wine/lib.sh" && return
+fi
 if [ -z "${LARKSPAN_E2E_ISOLATED:-}" ]; then
   export LARKSPAN_E2E_ISOLATED=no
   isolate=(unshare --net)
@@ -29,7 +34,8 @@ DEMO_SERVER="$BIN/larkspan-demo-server"
 # shellcheck source=tests/e2e/port.sh
 source "$(dirname "${BASH_SOURCE[0]}")/port.sh"
 WORK=$(mktemp -d /tmp/larkspan-e2e.XXXXXX) # mode 700, as a runtime folder must be
-mkdir -p "$SHOTS" "$WORK/home/Desktop" "$WORK/config" "$WORK/stubs"
+DESKTOP="$WORK/home/Desktop"
+mkdir -p "$SHOTS" "$DESKTOP" "$WORK/config" "$WORK/stubs"
 # The English language file, whatever the machine's language.
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK" LC_ALL=C.UTF-8
 unset XDG_DESKTOP_DIR
@@ -40,22 +46,6 @@ export PATH="$WORK/stubs:$PATH"
 # shellcheck source=tests/e2e/helpers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/helpers.sh"
 
-start_display() {
-  if [ "$LARKSPAN_E2E_ISOLATED" = yes ]; then # a new namespace's loopback is down: raise it
-    perl -MSocket -e 'socket(my $s, PF_INET, SOCK_DGRAM, 0) or die "socket: $!";
-      my $ifr = pack("a16 s x22", "lo", 1); ioctl($s, 0x8914, $ifr) or die "loopback: $!"'
-    # (SIOCSIFFLAGS with IFF_UP)
-  fi
-  exec 5< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$WORK/xvfb.log")
-  pids+=($!)
-  local n
-  read -r -t 10 n <&5 || fail "Xvfb did not start"
-  export DISPLAY=":$n"
-  # Xvfb names its display before every client is sure to get in: the program once found no
-  # display there at its start, which a moment later answered.
-  wait_for 10 "the display $DISPLAY answering" eval 'xdpyinfo >/dev/null 2>&1'
-}
-
 # libcurl takes the proxy, and a user name and password in it, from http_proxy.
 use_proxy() { export http_proxy="http://$1"; }
 
@@ -64,3 +54,22 @@ start_updater() {
   UPDATER=$! && pids+=($!)
 }
 
+REG=("$BIN/larkspan-reg")
+end_session() { kill -TERM "$UPDATER"; } # as the desktop session's manager does
+started() { grep -qxF "$1" "$WORK/xdg-open.log"; }
+INSTALLER="$WORK/served.exe"
+"$DEMO_SERVER" --installer-size 800000 --write-installer "$INSTALLER"
+
+# The test's own display.
+if [ "$LARKSPAN_E2E_ISOLATED" = yes ]; then # a new namespace's loopback is down: raise it
+  perl -MSocket -e 'socket(my $s, PF_INET, SOCK_DGRAM, 0) or die "socket: $!";
+    my $ifr = pack("a16 s x22", "lo", 1); ioctl($s, 0x8914, $ifr) or die "loopback: $!"'
+  # (SIOCSIFFLAGS with IFF_UP)
+fi
+exec 5< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$WORK/xvfb.log")
+pids+=($!)
+read -r -t 10 n <&5 || fail "Xvfb did not start"
+export DISPLAY=":$n"
+# Xvfb names its display before every client is sure to get in: the program once found no
+# display there at its start, which a moment later answered.
+wait_for 10 "the display $DISPLAY answering" eval 'xdpyinfo >/dev/null 2>&1'

@@ -17,7 +17,6 @@ expect_tree() {
 }
 
 SIZE=$((300 << 10))
-start_display
 start_demo --installer-size "$SIZE"
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 timeout 90 /usr/bin/python3 "$(dirname "$0")/atspi_tree.py" --names larkspan >"$WORK/names.txt" &

@@ -25,21 +25,5 @@ TEST(NetDetectTest, AnyAnswerCountsAndNothingIsWaitedFor) {
   EXPECT_FALSE(IsUrlOnline(u"not an address"));
 }
 
-TEST(NetDetectTest, ProbesInOrderUntilTheFirstAnswerAndEachDeadSiteOnce) {
-  HttpFixture product, maker;
-  Reply dead;
-  dead.end = Reply::End::kReset;  // takes the request, resets the connection
-  product.Serve("/dead", dead);
-  maker.Serve("/dead", dead);
-  const std::u16string productRoot = FromUtf8(product.Url("/")),
-                       makerRoot = FromUtf8(maker.Url("/"));
-  EXPECT_TRUE(IsOnline({productRoot, makerRoot}));
-  EXPECT_EQ(product.RequestCount("/") * 10 + maker.Requests().size(), 10u);
-  EXPECT_TRUE(IsOnline({FromUtf8(product.Url("/dead")), makerRoot}));
-  EXPECT_EQ(maker.RequestCount("/"), 1u);
-  EXPECT_FALSE(IsOnline({FromUtf8(product.Url("/dead")), FromUtf8(maker.Url("/dead"))}));
-  EXPECT_EQ(product.RequestCount("/dead") * 10 + maker.RequestCount("/dead"), 21u);
-}
-
 }  // namespace
 }  // namespace larkspan::test

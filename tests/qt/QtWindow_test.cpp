@@ -122,27 +122,6 @@ TEST_F(QtWindowTest, ACloseResetsEveryControlForTheNextOpening) {
   }
 }
 
-// Values come faster than a screen shows them: on a shown window the first change shows at
-// once, the others of its frame wait, and the last one shows when the frame ends. A hidden
-// window shows each at once, so that its first paint has them all.
-TEST_F(QtWindowTest, AShownWindowTakesOneValueAFrameAndEndsOnTheLast) {
-  auto& label = Child<QLabel>("StatusL");
-  auto& bar = Child<QProgressBar>("Bar");
-  auto shows = [&](const char* text, int value) {
-    return label.text() == text && bar.value() == value;
-  };
-  window->GetLabel("StatusL").SetCaption(u"hidden");
-  window->GetProgressBar("Bar").SetValue(5);
-  EXPECT_TRUE(shows("hidden", 5));
-  window->Show();
-  for (const char16_t* caption : {u"first", u"second", u"last"}) {
-    window->GetLabel("StatusL").SetCaption(caption);
-    window->GetProgressBar("Bar").SetValue(10);
-  }
-  EXPECT_TRUE(shows("first", 5));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return shows("last", 10); }));
-}
-
 TEST_F(QtWindowTest, MessageBoxStyleGivesIconAndButtonsAndTheAnswerComesBack) {
   using B = QMessageBox;
   // Every style that the program uses.

@@ -1,5 +1,6 @@
-// The settings layer: key paths and string values through the registry class, the SQLite store
-// under it and the registry tool, then the language files and the language setting.
+// The settings layer: key paths and string values through the registry class and the SQLite
+// store under it, then the language files and the language setting. (The registry tool: the
+// refusal journey, which writes and deletes the setting with it.)
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -41,7 +42,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 }
 
 // A fresh folder per test, set as XDG_CONFIG_HOME so that every store of the test (the
-// fixture's, the language setting's, the registry tool's) is the one in there.
+// fixture's, the language setting's) is the one in there.
 class SettingsTest : public ::testing::Test {
  protected:
   SettingsTest() {
@@ -165,21 +166,6 @@ TEST_F(SettingsTest, AWriteWaitsForAnotherWriter) {
   });
   EXPECT_EQ(Set(key), kErrorSuccess);
   release.join();
-}
-
-// The larkspan-reg program itself: what it writes is what the program reads.
-TEST_F(SettingsTest, RegistryToolRoundTrip) {
-  ASSERT_NE(std::getenv("LARKSPAN_BINARY_DIR"), nullptr);
-  const std::string tool = "'"s + std::getenv("LARKSPAN_BINARY_DIR") + "/bin/larkspan-reg' ";
-  // The setting's key under the short root name that users type.
-  const std::string key = "'HKCU" + ToUtf8(kLangSettingKeyPath).substr(17) + "' ";
-  const auto run = [&](const std::string& args) {
-    return std::system((tool + args + " </dev/null >/dev/null 2>&1").c_str());
-  };
-  EXPECT_EQ(run("add " + key + "/v 'Default Language' /d Deutsch.lng"), 0);
-  EXPECT_EQ(registry.GetStringValue(kLangSettingKeyPath, kLangSettingValueName), u"Deutsch.lng");
-  EXPECT_EQ(run("delete 'hkcu\\software\\quillmere' /f"), 0);  // with its subkeys
-  EXPECT_FALSE(registry.KeyExist(u"HKEY_CURRENT_USER\\Software\\Quillmere"));
 }
 
 TEST_F(SettingsTest, LanguageFiles) {

@@ -12,13 +12,13 @@ source "$(dirname "$0")/lib.sh"
 SAVED="$WORK/chosen folder/VantrelSetup.exe"
 mkdir -p "$(dirname "$SAVED")"
 echo kept >"$DESKTOP/_.._VantrelSetup.exe"
-start_site "${LARKSPAN_MARKER:?set by CTest}" 'vantrel/files/..\..\VantrelSetup.exe'
-cp "$LARKSPAN_MARKER" "$SERVERS/www/VantrelSetup.exe" # where WinINet, reading "\" as "/", asks
+start_site "$INSTALLER" 'vantrel/files/..\..\VantrelSetup.exe'
+cp "$INSTALLER" "$SERVERS/www/VantrelSetup.exe" # where WinINet, reading "\" as "/", asks
 start_updater "Vantrel*3.1*0101000*$INFO_URL"
 
 open_download 30 "$SHOTS/windows-update-window.png"
 save_elsewhere "C:\\$WORK_C\\chosen folder\\VantrelSetup.exe" "End shift+Home BackSpace"
-wait_for 30 "the installer saved byte for byte" cmp -s "$SAVED" "$LARKSPAN_MARKER"
+wait_for 30 "the installer saved byte for byte" cmp -s "$SAVED" "$INSTALLER"
 settled_shot "$down" "$SHOTS/windows-download-complete.png"
 [ "$(cat "$DESKTOP/_.._VantrelSetup.exe")" = kept ] || fail "No did not keep the offered file"
 

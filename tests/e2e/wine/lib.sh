@@ -1,6 +1,7 @@
 # Shared steps of the end-to-end tests of the Windows build: larkspan.exe under Wine, in the
 # build's Wine prefix and on the display that the test run gives it, against the demo update
-# server of a Linux build on the deployment port. Sourced by the *_e2e.sh scripts here.
+# server of a Linux build on the deployment port. Sourced by ../lib.sh for the journeys that
+# both builds share, and by the *_e2e.sh scripts here.
 # shellcheck shell=bash disable=SC2034,SC2086
 set -euo pipefail
 
@@ -21,7 +22,12 @@ mkdir -p "$SHOTS" "$WORK"
 # home, which is none of the tests' business.
 DESKTOP="$PREFIX/drive_c/users/$(id -un)/Desktop"
 if [ -L "$DESKTOP" ]; then rm "$DESKTOP"; fi
-mkdir -p "$DESKTOP"
+mkdir -p "$DESKTOP" && rm -f "$DESKTOP/VantrelSetup.exe"*
+# A small Windows program that leaves a mark when it runs, and in it the folder it ran in.
+INSTALLER=${LARKSPAN_MARKER:-} # set by CTest
+started() { test -s "$1.ran"; }
+REG=("$WINE_RUN" --prefix "$PREFIX" reg)
+end_session() { "$WINE_RUN" --prefix "$PREFIX" wineboot --end-session; } # as a logoff does
 
 # shellcheck source=tests/e2e/helpers.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
@@ -31,7 +37,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../helpers.sh"
 # when the registry names no proxy. The prefix serves the other tests too: the proxy goes again
 # at the end, whatever happens.
 INTERNET_SETTINGS='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-set_internet() { "$WINE_RUN" --prefix "$PREFIX" reg add "$INTERNET_SETTINGS" /f "$@" &>/dev/null; }
+set_internet() { "${REG[@]}" add "$INTERNET_SETTINGS" /f "$@" &>/dev/null; }
 use_proxy() {
   local enable=1
   case $1 in *@*) enable=0 && export http_proxy="http://$1" ;; esac
