@@ -26,6 +26,7 @@ cleanup() {
   # Up to 5 s to end on request (squid's shutdown takes seconds), then no more asking.
   kill "${pids[@]}" 2>/dev/null || true
   for _ in {1..50}; do kill -0 "${pids[@]}" 2>/dev/null && sleep 0.1 || break; done
+  pkill -KILL -P "$(IFS=, && echo "${pids[*]}")" 2>/dev/null || true # nginx's worker, say
   kill -KILL "${pids[@]}" 2>/dev/null || true
   if [ "$rc" -eq 0 ]; then rm -rf "$WORK" "$SERVERS"; else echo "e2e: kept $WORK, $SERVERS" >&2; fi
 }
@@ -48,8 +49,13 @@ wait_for() {
   done
 }
 
-# Without a namespace of its own the test shares the port with the machine: wait until it is free.
-port_free() { ! curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$PORT/"; }
+# Without a namespace of its own the test shares the port with the machine: wait until it is free,
+# as a server binds it (a listener still shutting down holds it and may answer nothing).
+port_free() {
+  python3 -c 'import socket, sys; s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(("127.0.0.1", int(sys.argv[1])))' \
+    "$PORT" 2>/dev/null
+}
 
 start_demo() {
   wait_for 60 "port $PORT free" port_free
