@@ -164,25 +164,18 @@ void WinInetTransfer::ReadBody(HINTERNET request) {
     // Beyond the announced length nothing is read: Wine's WinINet reads a body whose length it
     // cannot parse up to the close.
     if (length_ && received == *length_) return Finish(TransferError::kNone);
-    // The query waits until something has arrived (or the body has ended); the read then takes
-    // all that has arrived, up to a block, without waiting for more, so that every byte reaches
-    // the reader at once. (A plain read would wait until it had all that it asked for; the query
-    // reports no more than WinINet's own buffer holds, 8 KiB under Wine, while the connection
-    // may have much more.)
+    // A read returns only once it has all that it asked for: only what has arrived is asked
+    // for, so that every byte reaches the reader at once.
     DWORD available = 0;
+    DWORD got = 0;
     const bool queried = InternetQueryDataAvailable(request, &available, 0, 0);
-    std::uint64_t ask = kReadBlock;
+    std::uint64_t ask = std::min<std::uint64_t>(available, kReadBlock);
     if (length_) ask = std::min(ask, *length_ - received);
-    INTERNET_BUFFERSW buffers{};
-    buffers.dwStructSize = sizeof(buffers);
-    buffers.lpvBuffer = block.data();
-    buffers.dwBufferLength = static_cast<DWORD>(ask);
     if (!queried ||
-        (available > 0 && ask > 0 && !InternetReadFileExW(request, &buffers, IRF_NO_WAIT, 0))) {
+        (ask > 0 && !InternetReadFile(request, block.data(), static_cast<DWORD>(ask), &got))) {
       const DWORD error = GetLastError();
       return Finish(ClassifyWinInet(error), DescribeWinInet(error));
     }
-    const DWORD got = available > 0 && ask > 0 ? buffers.dwBufferLength : 0;
     // WinINet ends a body quietly when the connection closes; the length tells a short one.
     if (got == 0) {
       const bool shortBody = length_ && received < *length_;
