@@ -32,8 +32,6 @@ TEST_F(CheckTest, CheckEndsInTheDisplayOfItsFirstFailingStepOrInTheResult) {
   } cases[] = {
       {kProbes, "", 0, "(<334> 312)", "(<334> 312)\r\n<1161>\r\n<1158 Acme>\r\n<1162>"},
       {kMakerSite, "", 0, kError300, explanation300},
-      {kNothing, "     ", 0, kError300, explanation300},
-      {kNothing, "  <Head>2026#3.2#0101001#http://h/s.exe#news", 0, kError300, explanation300},
       {kNothing, "2026#3.2", 3, kError300, explanation300},  // a message per missing field
       {kNothing, "  2026 #3.2# 0101001 #http://h/setup.exe#New<Crlf>Faster\r\n#sixth field  ", 0,
        "<1099>\r\nVantrel2026  <24> 3.2 <1284>  0101001 ", "New\r\nFaster\r\n"},

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <thread>
-#include <tuple>
 
 #include "app/AppHarness.h"
 #include "base/Failure.h"

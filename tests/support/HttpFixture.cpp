@@ -260,10 +260,4 @@ std::vector<Request> HttpFixture::Requests() const {
   return state_->requests;
 }
 
-std::size_t HttpFixture::RequestCount(const std::string& path) const {
-  std::lock_guard lock(state_->mutex);
-  return std::count_if(state_->requests.begin(), state_->requests.end(),
-                       [&](const Request& r) { return PathOf(r.target) == path; });
-}
-
 }  // namespace larkspan::test

@@ -47,7 +47,6 @@ class HttpFixture {
   std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port><path>"
   int Port() const;
   std::vector<Request> Requests() const;
-  std::size_t RequestCount(const std::string& path) const;
   // "http://127.0.0.1:<port>/" where nothing listens: connecting is refused.
   static std::string RefusedUrl();
 

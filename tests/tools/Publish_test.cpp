@@ -106,11 +106,9 @@ TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
   } cases[] = {
       {"2026#3.2#0201000#%#n", u"0*0", 0,
        "A new version is available!\n  Vantrel2026 Version 3.2 Build 0201000\n"},
-      {"2026#3.1#0101001#%#n", u"3.1*0101000", 0,
-       "A new build is available!\n  Vantrel 2026 Version 3.1 Build 0101001\n"},
       {"2026#3.1#0101000#%#n", u"3.1*0101000", 1, "You have the latest version.\nnews:\n  n\n"},
       {"  ", u"0*0", 1, "error 300, because the text is empty\n"},
-      {"<Head>2026#3.2#0201000#%#n", u"0*0", 1,
+      {"  <Head>2026#3.2#0201000#%#n", u"0*0", 1,
        "error 300, because the text begins with \"<head>\""},
       {"2026#3.2# #%#n", u"0*0", 1, "error 300, because the build field is empty"},
       {"2026#3.2", u"0*0", 1,
