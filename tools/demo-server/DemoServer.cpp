@@ -260,6 +260,13 @@ int main(int argc, char** argv) {
   });
   stopper.detach();
 
+  // The usual rule for a server's address, not the library's own (a shared port): a server that
+  // comes next on this port, this one again or another, can have it while a connection of this
+  // one still closes.
+  server.set_socket_options([](int socket) {
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   if (!server.bind_to_port("127.0.0.1", o.port)) {
     std::fprintf(stderr, "larkspan-demo-server: cannot listen on 127.0.0.1:%d\n", o.port);
     return 1;
