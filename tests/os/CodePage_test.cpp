@@ -19,9 +19,8 @@ TEST(CodePageTest, PlainCLocaleMeansUtf8AndInvalidBytesBecomeReplacements) {
       {"\xED\xA0\x80", r + r + r},          // encoded surrogate
       {"\xF4\x90\x80\x80", r + r + r + r},  // beyond U+10FFFF
   };
-  for (const auto& [bytes, expected] : cases) {
+  for (const auto& [bytes, expected] : cases)
     EXPECT_EQ(ToWide(bytes), expected) << testing::PrintToString(bytes);
-  }
   EXPECT_EQ(ToNarrow(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");  // unpaired surrogate
 }
 

@@ -84,8 +84,7 @@ TEST_F(SettingsTest, KeyPathsSplitAtTheFirstBackslash) {
       {u"HKEY_NOWHERE\\Software", 0, u"Software"},  // passes the format test, names no root
       {u"hkey_current_user\\Software", 0, u"hkey_current_user\\Software"},
       {u"HKEY_USERS\\", 0, u"HKEY_USERS\\"},
-      {u"", 0, u""},
-  };
+      {u"", 0, u""}};
   RegistryProbe probe;
   probe.SetDisplayErrorMsg(false);  // the format message does not depend on it
   for (const auto& [path, handle, rest] : cases) {
@@ -118,8 +117,7 @@ TEST_F(SettingsTest, StringValuesRoundTripUpTo254Characters) {
       {u"ends in blanks  ", u"ends in blanks  "},
       // Leading blanks are trimmed before the cut, so the terminating zero slips in.
       {u"  lead", u"lead\0"s},
-      {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"},  // the cut counts characters, not bytes
-  };
+      {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"}};  // the cut counts characters, not bytes
   for (const auto& [stored, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
     EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << ToUtf8(stored);
@@ -180,8 +178,7 @@ TEST_F(SettingsTest, LanguageFiles) {
       {Header() + "0001 one\r\nstray text\r\n0002 two\r\n", 1, 2, u"two"},
       {"stray text\r\n" + Header() + "0001 one\r\n", 0, 1, u"one"},
       {"0000 quillmere file language engine version 1.3\r\n0001 one\r\n", 1, 1, u"one"},
-      {"0000 " + ToUtf8(LangFileHeader) + "\n0001 one\n", 1, 1, u""},  // all one line
-  };
+      {"0000 " + ToUtf8(LangFileHeader) + "\n0001 one\n", 1, 1, u""}};  // all one line
   const fs::path file = root / "Lang/Test.lng";
   for (const auto& [bytes, result, entry, text] : cases) {
     Write(file, bytes);
@@ -190,9 +187,8 @@ TEST_F(SettingsTest, LanguageFiles) {
     EXPECT_EQ(table[entry], text) << bytes;
     EXPECT_EQ(table[0], u"");  // the header is compared, never stored
   }
-  for (const fs::path& missing : {fs::path(), root / "none.lng", root}) {
+  for (const fs::path& missing : {fs::path(), root / "none.lng", root})
     EXPECT_EQ(LoadLanguageFile(FromUtf8(missing.string()), table), 1) << missing;
-  }
   EXPECT_THROW((void)table[1401], Failure);
   EXPECT_THROW(table.Set(-1, u"x"), Failure);
 }
@@ -204,9 +200,8 @@ TEST_F(SettingsTest, LanguageFiles) {
 TEST_F(SettingsTest, LanguageSettingNamesAFileInLangElseEnglish) {
   for (const char* file :
        {"Lang/English.lng", "Lang/Deutsch.lng", "Lang/deutsch.lng", "English.lng",
-        "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+        "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"})
     Write(root / file, Header() + "0001 " + file + "\r\n");  // entry 1 names its file
-  }
   Write(Database(), std::string(8192, '\x5a'));
   EXPECT_EQ(LoadLanguage(), u"English.lng");
   fs::remove(Database());
