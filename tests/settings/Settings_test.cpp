@@ -78,13 +78,14 @@ class RegistryProbe : public AdvancedRegistryCM {
 // A refused path leaves the path as it was and shows the format message, the one message text
 // of the registry class.
 TEST_F(SettingsTest, KeyPathsSplitAtTheFirstBackslash) {
+  // HKEY_NOWHERE passes the format test but names no root.
+  // clang-format off
   const std::tuple<std::u16string, RegHandle, std::u16string> cases[] = {
       {u"HKEY_LOCAL_MACHINE\\Software\\Quillmere", kHkeyLocalMachine, u"Software\\Quillmere"},
-      {u"HKEY_CURRENT_USER", kHkeyCurrentUser, u""},
-      {u"HKEY_NOWHERE\\Software", 0, u"Software"},  // passes the format test, names no root
+      {u"HKEY_CURRENT_USER", kHkeyCurrentUser, u""}, {u"HKEY_NOWHERE\\Software", 0, u"Software"},
       {u"hkey_current_user\\Software", 0, u"hkey_current_user\\Software"},
-      {u"HKEY_USERS\\", 0, u"HKEY_USERS\\"},
-      {u"", 0, u""}};
+      {u"HKEY_USERS\\", 0, u"HKEY_USERS\\"}, {u"", 0, u""}};
+  // clang-format on
   RegistryProbe probe;
   probe.SetDisplayErrorMsg(false);  // the format message does not depend on it
   for (const auto& [path, handle, rest] : cases) {
@@ -110,14 +111,14 @@ TEST_F(SettingsTest, StringValuesRoundTripUpTo254Characters) {
   ASSERT_EQ(stat(Database().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), u"Error");
+  // Leading blanks are trimmed before the cut, so the terminating zero slips in; the cut counts
+  // characters, not bytes.
+  // clang-format off
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"", u""},
-      {std::u16string(254, u'x'), std::u16string(254, u'x')},
-      {std::u16string(255, u'x'), u"Error"},
-      {u"ends in blanks  ", u"ends in blanks  "},
-      // Leading blanks are trimmed before the cut, so the terminating zero slips in.
-      {u"  lead", u"lead\0"s},
-      {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"}};  // the cut counts characters, not bytes
+      {u"", u""}, {std::u16string(254, u'x'), std::u16string(254, u'x')},
+      {std::u16string(255, u'x'), u"Error"}, {u"ends in blanks  ", u"ends in blanks  "},
+      {u"  lead", u"lead\0"s}, {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"}};
+  // clang-format on
   for (const auto& [stored, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
     EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << ToUtf8(stored);
@@ -207,20 +208,17 @@ TEST_F(SettingsTest, LanguageSettingNamesAFileInLangElseEnglish) {
   fs::remove(Database());
   EXPECT_EQ(LoadLanguage(), u"English.lng");  // no setting at all
   const std::u16string outside = FromUtf8((root / "English.lng").string());
+  // The setting, the file name that the language engine keeps, the file read ("": none).
+  // clang-format off
   const std::tuple<std::u16string, std::u16string, const char*> cases[] = {
-      // The setting, the file name that the language engine keeps, the file read ("": none).
-      {u"None.lng", u"None.lng", ""},
-      {u"../English.lng", u"../English.lng", ""},
-      {u"..\\English.lng", u"..\\English.lng", ""},
-      {u"..", u"..", ""},
-      {u"sub/English.lng", u"sub/English.lng", ""},
-      {u"C:English.lng", u"C:English.lng", ""},
-      {outside, outside, ""},
-      {u"", u"English.lng", "Lang/English.lng"},
-      {u"eRrOr", u"English.lng", "Lang/English.lng"},
+      {u"None.lng", u"None.lng", ""}, {u"../English.lng", u"../English.lng", ""},
+      {u"..\\English.lng", u"..\\English.lng", ""}, {u"..", u"..", ""}, {outside, outside, ""},
+      {u"sub/English.lng", u"sub/English.lng", ""}, {u"C:English.lng", u"C:English.lng", ""},
+      {u"", u"English.lng", "Lang/English.lng"}, {u"eRrOr", u"English.lng", "Lang/English.lng"},
       {u"ENGLISH.LNG", u"ENGLISH.LNG", "Lang/English.lng"},
       {u"deutsch.lng", u"deutsch.lng", "Lang/deutsch.lng"},
       {u"Deutsch.lng", u"Deutsch.lng", "Lang/Deutsch.lng"}};
+  // clang-format on
   ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
   for (const auto& [setting, fileName, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));
