@@ -70,8 +70,7 @@ class SettingsTest : public ::testing::Test {
   LangTable table;
 };
 
-class RegistryProbe : public AdvancedRegistryCM {
- public:
+struct RegistryProbe : AdvancedRegistryCM {
   using AdvancedRegistryCM::ParseKeyPath;
 };
 

@@ -173,9 +173,8 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   http.Serve("/update.txt", test::Reply::Text("2026#3.2#0101001#http://h/vantrel_setup.exe#New"));
   SetEnvironmentVariableW(L"USERPROFILE", L"C:\\users\\Zo\u00eb");
   Main(u"x*3.1*0101000*" + FromUtf8(http.Url("/update.txt")), win32);
-  AppGlobals& g = Globals();
-  g.probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
-  g.CompanyURL = FromUtf8(http.Url("/"));
+  Globals().probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
+  Globals().CompanyURL = FromUtf8(http.Url("/"));
   const HWND update = Top(TheUpdateWindow().Form());
   const HWND offer = Part(TheUpdateWindow().Form(), "DownloadCB").Handle();
   const HWND cancel = Part(TheDownloadWindow().Form(), "btnCancel").Handle();
