@@ -158,10 +158,7 @@ TEST_F(SettingsTest, AWriteWaitsForAnotherWriter) {
   ASSERT_EQ(store.CreateKey(kHkeyCurrentUser, "Shared", key), kErrorSuccess);
   SqliteConnection other(Database().string(), false);
   auto lock = std::make_unique<SqliteTransaction>(other, true);
-  std::thread release([&] {
-    std::this_thread::sleep_for(500ms);
-    lock.reset();
-  });
+  std::thread release([&] { std::this_thread::sleep_for(500ms), lock.reset(); });
   EXPECT_EQ(Set(key), kErrorSuccess);
   release.join();
 }
