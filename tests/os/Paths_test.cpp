@@ -21,12 +21,13 @@ TEST(AppPathsTest, DesktopFolderFollowsTheXdgSettingAndPathsAreFound) {
   setenv("HOME", home.c_str(), 1);
   setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
   const std::u16string wideHome = FromUtf8(home.string());
+  // First with no user-dirs.dirs at all.
+  // clang-format off
   const std::pair<const char*, std::u16string> cases[] = {
-      {nullptr, wideHome + u"/Desktop/"},  // no user-dirs.dirs at all
+      {nullptr, wideHome + u"/Desktop/"}, {"XDG_DESKTOP_DIR=\"/srv/desk/\"", u"/srv/desk/"},
       {"XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"", wideHome + u"/Schreibtisch/"},
-      {"XDG_DESKTOP_DIR=\"/srv/desk/\"", u"/srv/desk/"},
-      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"", wideHome + u"/Desktop/"},
-  };
+      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"", wideHome + u"/Desktop/"}};
+  // clang-format on
   for (const auto& [line, expected] : cases) {
     if (line) std::ofstream(home / "config/user-dirs.dirs") << "# by a test\n" << line << "\n";
     EXPECT_EQ(UserDesktopFolder(), expected) << (line ? line : "no file");

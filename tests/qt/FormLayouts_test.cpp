@@ -38,11 +38,10 @@ void ExpectTextsFit(Window& window, const WindowLayout& layout) {
         around.emplace(o.name, w ? w->geometry() : PlaceOf(o));
     }
     const QRect place = PlaceOf(c), now = shown->geometry();
-    for (const auto& [name, there] : around) {
+    for (const auto& [name, there] : around)
       EXPECT_FALSE((there.contains(place) && !there.contains(now)) ||
                    (!there.intersects(place) && there.intersects(now)))
           << c.name << " runs into " << name;
-    }
   }
 }
 

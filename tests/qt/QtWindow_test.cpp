@@ -35,10 +35,11 @@ class QtWindowTest : public ::testing::Test {
 };
 
 TEST_F(QtWindowTest, BuildsEveryControlAtItsPixelPlace) {
-  const std::pair<const char*, QRect> places[] = {{"StopB", {20, 240, 100, 30}},
-                                                  {"Box", {220, 140, 160, 90}},
-                                                  {"Pic", {10, 10, 50, 47}},
-                                                  {"Bar", {80, 160, 120, 20}}};
+  // clang-format off
+  const std::pair<const char*, QRect> places[] = {
+      {"StopB", {20, 240, 100, 30}}, {"Box", {220, 140, 160, 90}}, {"Pic", {10, 10, 50, 47}},
+      {"Bar", {80, 160, 120, 20}}};
+  // clang-format on
   for (const auto& [name, place] : places) EXPECT_EQ(Child(name).geometry(), place) << name;
   EXPECT_EQ(Child("Pic").parentWidget(), &Child("Box"));
   EXPECT_EQ(Child("StatusL").pos(), QPoint(20, 20));

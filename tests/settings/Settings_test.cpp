@@ -70,22 +70,21 @@ class SettingsTest : public ::testing::Test {
   LangTable table;
 };
 
-class RegistryProbe : public AdvancedRegistryCM {
- public:
+struct RegistryProbe : AdvancedRegistryCM {
   using AdvancedRegistryCM::ParseKeyPath;
 };
 
 // A refused path leaves the path as it was and shows the format message, the one message text
 // of the registry class.
 TEST_F(SettingsTest, KeyPathsSplitAtTheFirstBackslash) {
+  // HKEY_NOWHERE passes the format test but names no root.
+  // clang-format off
   const std::tuple<std::u16string, RegHandle, std::u16string> cases[] = {
       {u"HKEY_LOCAL_MACHINE\\Software\\Quillmere", kHkeyLocalMachine, u"Software\\Quillmere"},
-      {u"HKEY_CURRENT_USER", kHkeyCurrentUser, u""},
-      {u"HKEY_NOWHERE\\Software", 0, u"Software"},  // passes the format test, names no root
+      {u"HKEY_CURRENT_USER", kHkeyCurrentUser, u""}, {u"HKEY_NOWHERE\\Software", 0, u"Software"},
       {u"hkey_current_user\\Software", 0, u"hkey_current_user\\Software"},
-      {u"HKEY_USERS\\", 0, u"HKEY_USERS\\"},
-      {u"", 0, u""},
-  };
+      {u"HKEY_USERS\\", 0, u"HKEY_USERS\\"}, {u"", 0, u""}};
+  // clang-format on
   RegistryProbe probe;
   probe.SetDisplayErrorMsg(false);  // the format message does not depend on it
   for (const auto& [path, handle, rest] : cases) {
@@ -111,15 +110,14 @@ TEST_F(SettingsTest, StringValuesRoundTripUpTo254Characters) {
   ASSERT_EQ(stat(Database().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), u"Error");
+  // Leading blanks are trimmed before the cut, so the terminating zero slips in; the cut counts
+  // characters, not bytes.
+  // clang-format off
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"", u""},
-      {std::u16string(254, u'x'), std::u16string(254, u'x')},
-      {std::u16string(255, u'x'), u"Error"},
-      {u"ends in blanks  ", u"ends in blanks  "},
-      // Leading blanks are trimmed before the cut, so the terminating zero slips in.
-      {u"  lead", u"lead\0"s},
-      {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"},  // the cut counts characters, not bytes
-  };
+      {u"", u""}, {std::u16string(254, u'x'), std::u16string(254, u'x')},
+      {std::u16string(255, u'x'), u"Error"}, {u"ends in blanks  ", u"ends in blanks  "},
+      {u"  lead", u"lead\0"s}, {u"Fran\u00e7ais.lng", u"Fran\u00e7ais.lng"}};
+  // clang-format on
   for (const auto& [stored, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kKey, u"Value", stored));
     EXPECT_EQ(registry.GetStringValue(kKey, u"Value"), read) << ToUtf8(stored);
@@ -160,10 +158,7 @@ TEST_F(SettingsTest, AWriteWaitsForAnotherWriter) {
   ASSERT_EQ(store.CreateKey(kHkeyCurrentUser, "Shared", key), kErrorSuccess);
   SqliteConnection other(Database().string(), false);
   auto lock = std::make_unique<SqliteTransaction>(other, true);
-  std::thread release([&] {
-    std::this_thread::sleep_for(500ms);
-    lock.reset();
-  });
+  std::thread release([&] { std::this_thread::sleep_for(500ms), lock.reset(); });
   EXPECT_EQ(Set(key), kErrorSuccess);
   release.join();
 }
@@ -180,8 +175,7 @@ TEST_F(SettingsTest, LanguageFiles) {
       {Header() + "0001 one\r\nstray text\r\n0002 two\r\n", 1, 2, u"two"},
       {"stray text\r\n" + Header() + "0001 one\r\n", 0, 1, u"one"},
       {"0000 quillmere file language engine version 1.3\r\n0001 one\r\n", 1, 1, u"one"},
-      {"0000 " + ToUtf8(LangFileHeader) + "\n0001 one\n", 1, 1, u""},  // all one line
-  };
+      {"0000 " + ToUtf8(LangFileHeader) + "\n0001 one\n", 1, 1, u""}};  // all one line
   const fs::path file = root / "Lang/Test.lng";
   for (const auto& [bytes, result, entry, text] : cases) {
     Write(file, bytes);
@@ -190,9 +184,8 @@ TEST_F(SettingsTest, LanguageFiles) {
     EXPECT_EQ(table[entry], text) << bytes;
     EXPECT_EQ(table[0], u"");  // the header is compared, never stored
   }
-  for (const fs::path& missing : {fs::path(), root / "none.lng", root}) {
+  for (const fs::path& missing : {fs::path(), root / "none.lng", root})
     EXPECT_EQ(LoadLanguageFile(FromUtf8(missing.string()), table), 1) << missing;
-  }
   EXPECT_THROW((void)table[1401], Failure);
   EXPECT_THROW(table.Set(-1, u"x"), Failure);
 }
@@ -204,28 +197,24 @@ TEST_F(SettingsTest, LanguageFiles) {
 TEST_F(SettingsTest, LanguageSettingNamesAFileInLangElseEnglish) {
   for (const char* file :
        {"Lang/English.lng", "Lang/Deutsch.lng", "Lang/deutsch.lng", "English.lng",
-        "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"}) {
+        "Lang/..\\English.lng", "Lang/C:English.lng", "Lang/sub/English.lng"})
     Write(root / file, Header() + "0001 " + file + "\r\n");  // entry 1 names its file
-  }
   Write(Database(), std::string(8192, '\x5a'));
   EXPECT_EQ(LoadLanguage(), u"English.lng");
   fs::remove(Database());
   EXPECT_EQ(LoadLanguage(), u"English.lng");  // no setting at all
   const std::u16string outside = FromUtf8((root / "English.lng").string());
+  // The setting, the file name that the language engine keeps, the file read ("": none).
+  // clang-format off
   const std::tuple<std::u16string, std::u16string, const char*> cases[] = {
-      // The setting, the file name that the language engine keeps, the file read ("": none).
-      {u"None.lng", u"None.lng", ""},
-      {u"../English.lng", u"../English.lng", ""},
-      {u"..\\English.lng", u"..\\English.lng", ""},
-      {u"..", u"..", ""},
-      {u"sub/English.lng", u"sub/English.lng", ""},
-      {u"C:English.lng", u"C:English.lng", ""},
-      {outside, outside, ""},
-      {u"", u"English.lng", "Lang/English.lng"},
-      {u"eRrOr", u"English.lng", "Lang/English.lng"},
+      {u"None.lng", u"None.lng", ""}, {u"../English.lng", u"../English.lng", ""},
+      {u"..\\English.lng", u"..\\English.lng", ""}, {u"..", u"..", ""}, {outside, outside, ""},
+      {u"sub/English.lng", u"sub/English.lng", ""}, {u"C:English.lng", u"C:English.lng", ""},
+      {u"", u"English.lng", "Lang/English.lng"}, {u"eRrOr", u"English.lng", "Lang/English.lng"},
       {u"ENGLISH.LNG", u"ENGLISH.LNG", "Lang/English.lng"},
       {u"deutsch.lng", u"deutsch.lng", "Lang/deutsch.lng"},
       {u"Deutsch.lng", u"Deutsch.lng", "Lang/Deutsch.lng"}};
+  // clang-format on
   ASSERT_TRUE(registry.CreateKey(kLangSettingKeyPath));
   for (const auto& [setting, fileName, read] : cases) {
     ASSERT_TRUE(registry.SetStringValue(kLangSettingKeyPath, kLangSettingValueName, setting));

@@ -30,9 +30,7 @@ constexpr wchar_t kRegKey[] = L"\"HKCU\\Software\\Quillmere\\Larkspan Test\"";
 std::string Reg(const std::wstring& arguments) {
   std::FILE* pipe = _wpopen((L"reg.exe " + arguments + L" 2>nul").c_str(), L"r");
   std::string output;
-  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) {
-    output.push_back(static_cast<char>(c));
-  }
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
   if (pipe != nullptr) _pclose(pipe);
   return output;
 }

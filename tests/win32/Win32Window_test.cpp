@@ -93,15 +93,15 @@ TEST_F(Win32WindowTest, LayoutsInPixelsAtTheScreensScaleWithEveryTextWhole) {
   // The longest announcement that a language file holds, and the longest release line.
   const std::u16string resultLine =
       u"Une nouvelle version est disponible\u00a0!\r\nVantrel 2026 Version 10.25 Build 9999999";
+  // clang-format off
   const std::tuple<const WindowLayout&, std::span<const Expected>,
                    std::vector<std::pair<const char*, std::u16string>>>
       cases[] = {{CheckUpdatesFormLayout(), kUpdateWindow, {{"StatusL", resultLine}}},
-                 {DownFormLayout(),
-                  kDownloadWindow,
-                  {{"lblDownVal", downloaded},
-                   {"lblFileSizeVal", SizeText(1073731338)},
+                 {DownFormLayout(), kDownloadWindow,
+                  {{"lblDownVal", downloaded}, {"lblFileSizeVal", SizeText(1073731338)},
                    {"lblTransferRateVal", RateText(INT16_MAX)},
                    {"lblDownStat", u"Receiving the file, please wait..."}}}};
+  // clang-format on
   for (const auto& [layout, places, texts] : cases) {
     SCOPED_TRACE(layout.name);
     const std::unique_ptr<Window> window = backend.NewWindow(layout);
@@ -173,9 +173,8 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   http.Serve("/update.txt", test::Reply::Text("2026#3.2#0101001#http://h/vantrel_setup.exe#New"));
   SetEnvironmentVariableW(L"USERPROFILE", L"C:\\users\\Zo\u00eb");
   Main(u"x*3.1*0101000*" + FromUtf8(http.Url("/update.txt")), win32);
-  AppGlobals& g = Globals();
-  g.probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
-  g.CompanyURL = FromUtf8(http.Url("/"));
+  Globals().probeAddresses = {FromUtf8(http.Url("/")), FromUtf8(http.Url("/"))};
+  Globals().CompanyURL = FromUtf8(http.Url("/"));
   const HWND update = Top(TheUpdateWindow().Form());
   const HWND offer = Part(TheUpdateWindow().Form(), "DownloadCB").Handle();
   const HWND cancel = Part(TheDownloadWindow().Form(), "btnCancel").Handle();
@@ -199,8 +198,7 @@ TEST_F(Win32ProgramTest, OnTopUntilTheDownloadThenTheSaveDialogAsTheProgramSetsI
   SetSaveFileCall(previous);
   const auto flags = std::to_wstring(OFN_EXPLORER | OFN_HIDEREADONLY);
   EXPECT_EQ(dialogs,
-            std::vector<std::wstring>{
-                L"C:\\users\\Zo\u00eb\\Desktop\\ *.exe|*.exe| vantrel_setup.exe " + flags});
+            std::vector{L"C:\\users\\Zo\u00eb\\Desktop\\ *.exe|*.exe| vantrel_setup.exe " + flags});
   EXPECT_FALSE(onTop());
   EXPECT_TRUE(IsWindowEnabled(update));  // again, once the download window has closed
 }
@@ -306,9 +304,8 @@ std::wstring ReadTree(HWND window, const std::wstring& press = L"-",
     tree += indent + (child == CHILDID_SELF ? L"" : L"  ") + text + L" \"" + named + L"\"" +
             (valued.empty() ? L"" : L" = " + valued);
     for (DWORD bit : {STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_FOCUSED, STATE_SYSTEM_INVISIBLE,
-                      STATE_SYSTEM_FOCUSABLE}) {
+                      STATE_SYSTEM_FOCUSABLE})
       if (state.lVal & bit) GetStateTextW(bit, text, 40), tree += L", " + std::wstring(text);
-    }
     if (child != CHILDID_SELF && object->accLocation(&x, &y, &width, &height, id) == S_OK) {
       tree += L" at " + std::to_wstring(x - origin.x) + L"," + std::to_wstring(y - origin.y);
       object->accHitTest(x + width / 2, y + height / 2, &hit);
@@ -348,9 +345,8 @@ TEST_F(Win32ProgramTest, BothWindowsAsAScreenReaderReadsThem) {
         L"Build 0201000\" at 16,13\n",
         L" = Faster scans.\\n- A dark theme, focusable\n", L"    graphic \"\" at 0,8\n",
         L"    link \"Ostrafel - Read More\" = http://", L"  client \"Download\", focusable\n",
-        L"  client \"Cancel\", focused, focusable\n"}) {
+        L"  client \"Cancel\", focused, focusable\n"})
     EXPECT_NE(tree.find(line), std::wstring::npos) << line;
-  }
 
   // The download window as at the end of a download, its three captions for the status given
   // before one paint, and Stop disabled, as a press leaves it. The focus goes from Cancel to Run
@@ -366,15 +362,13 @@ TEST_F(Win32ProgramTest, BothWindowsAsAScreenReaderReadsThem) {
   const HWND top = dynamic_cast<Win32Window&>(*down).Handle();
   down->Show();
   UpdateWindow(top);
-  for (const char16_t* status : {u"Requesting file", u"Downloading ...", u"Download complete"}) {
+  for (const char16_t* status : {u"Requesting file", u"Downloading ...", u"Download complete"})
     down->GetLabel(downform::lblDownStat).SetCaption(status);
-  }
   down->GetLabel(downform::lblDownVal).SetCaption(u"2 MB  ( 100 % )");
   down->GetButton(downform::btnStopDownload).SetEnabled(false);
   for (const char* name :
-       {downform::btnCancel, downform::btnStopDownload, downform::btnRunFile, downform::btnClose}) {
+       {downform::btnCancel, downform::btnStopDownload, downform::btnRunFile, downform::btnClose})
     down->GetButton(name).SetVisible(name == downform::btnRunFile || name == downform::btnClose);
-  }
   UpdateWindow(top);
   for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
   UnhookWinEvent(hook);
