@@ -35,17 +35,7 @@ DEMO_SERVER=$LINUX/bin/larkspan-demo-server
 # shellcheck source=bench/lib.sh
 source bench/lib.sh
 server="" program=""
-cleanup() {
-  for p in $program $server; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  "${WINE_RUN[@]}" --stop
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-"${WINE_RUN[@]}" --start
-mkdir -p "$WORK"
-DISPLAY=$(cat "$WIN/wine-prefix/.display")
-export DISPLAY
+start_wine_run
 
 # The release, signed with each build's test key: the program without a key passes the record
 # over, so both programs of a build read the same text.

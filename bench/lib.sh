@@ -68,3 +68,20 @@ wineserver_pid() {
   done
   die "no wine server for $1"
 }
+
+# Starts the Wine prefix of WINE_RUN on a display of its own, the run's folder WORK in it, and
+# at the end stops the processes named in `program`, `server` and `keeper`, the prefix, and
+# removes the folder.
+start_wine_run() {
+  cleanup() {
+    for p in $program $server ${keeper:-}; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    "${WINE_RUN[@]}" --stop
+    rm -rf "$WORK"
+  }
+  trap cleanup EXIT
+  "${WINE_RUN[@]}" --start
+  mkdir -p "$WORK"
+  DISPLAY=$(cat "${WINE_RUN[2]}/.display")
+  export DISPLAY
+}

@@ -33,17 +33,7 @@ source bench/lib.sh
 WORK=$PREFIX/drive_c/$WORK_C
 
 server="" program=""
-cleanup() {
-  for p in $program $server ${keeper:-}; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  "${WINE_RUN[@]}" --stop
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-"${WINE_RUN[@]}" --start
-mkdir -p "$WORK"
-DISPLAY=$(cat "$PREFIX/.display")
-export DISPLAY
+start_wine_run
 # Wine's desktop process starts with the first window and ends a while after the last one;
 # its start (about 180 ms) would fall on whichever program of a run came first. On Windows the
 # desktop is always there: a tiny window in a corner keeps it so for the whole bench.
