@@ -100,9 +100,8 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
       {kTwoChunks, {"close box"}, kYes, nullptr, 2048, 1},
   };
   const auto displays = [&] {
-    const std::string texts[] = {Text("lblFileSizeVal"), Text("lblDownVal"),
-                                 Text("lblTransferRateVal")};
-    return std::pair(std::to_array(texts), Win().Control("ProBarDownload").values);
+    return std::tuple(Text("lblFileSizeVal"), Text("lblDownVal"), Text("lblTransferRateVal"),
+                      Win().Control("ProBarDownload").values);
   };
   for (const auto& c : cases) {
     const std::string name = "setup" + std::to_string(&c - cases) + ".exe";  // a new file each
@@ -140,9 +139,8 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
       backend.Advance(1000);  // a rate tick
       shown = displays();
       actedAt = backend.yields;
-      for (const std::string_view command : c.commands) {
+      for (std::string_view command : c.commands)
         command == "close box" ? Win().Close() : Win().Click(command);
-      }
       closedInThePass = !Win().visible;
     };
     const bool goesOn = c.savedBytes == body.size();
@@ -180,11 +178,9 @@ TEST_F(DownloadTest, CommandsWhileRequestingOrReceiving) {
 // chunks between two ticks overflow the count and stop the download.
 TEST_F(DownloadTest, RateTickShowsAndRestartsTheCountThatMustStayBelow32768) {
   const int chunks = 6 + 32768;
-  Reply big =
-      Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(chunks * 1024) + "\r\n",
-                 PatternBody(1024));
-  big.repeat = chunks;
-  Offer(big);
+  Offer({.head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(chunks * 1024) + "\r\n\r\n",
+         .body = PatternBody(1024),
+         .repeat = chunks});
   std::string rate;
   backend.onEveryYield = [&] {
     if (Chunks() != 6 || !rate.empty()) return;

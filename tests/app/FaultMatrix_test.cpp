@@ -50,12 +50,10 @@ Reply Moved(int status, const std::string& location = "/elsewhere") {
 
 std::vector<Fault> Faults() {
   using enum Reply::End;
-  Reply mute;  // takes the connection and never answers
-  mute.end = kHold;
   const std::size_t whole = kBody.size();
   return {
       {"Refused", std::nullopt, kConnecting, false},
-      {"NoAnswer", mute, kConnecting, false},
+      {"NoAnswer", Reply{.end = kHold}, kConnecting, false},  // it never answers
       // The head's last line has no end: the headers break off.
       {"ResetDuringHeaders", Served(kLength + std::string("Content-Ty"), 0, kReset), kConnecting,
        false},
@@ -83,9 +81,7 @@ std::vector<Fault> Faults() {
   };
 }
 
-std::string RowName(const ::testing::TestParamInfo<Fault>& row) {
-  return row.param.name;
-}
+const auto RowName = [](const auto& row) { return std::string(row.param.name); };
 
 std::string FaultUrl(HttpFixture& http, const Fault& fault) {
   if (!fault.reply) return HttpFixture::RefusedUrl() + "fault";

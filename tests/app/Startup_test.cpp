@@ -34,9 +34,7 @@ TEST_F(StartupTest, EndsSilentlyOrRefusesWithoutAWindowOrOpensItOnTop) {
 // answer, then the maker's alone, and fetches. Every request goes through the user's proxy,
 // which here is the test's server: it sees them whatever the addresses are.
 TEST_F(StartupTest, ProbesTheProductsSiteFirstThenTheMakers) {
-  Reply dead;
-  dead.end = Reply::End::kReset;
-  http.Serve(deployment::kProductUrl, dead);
+  http.Serve(deployment::kProductUrl, {.end = Reply::End::kReset});
   // The fixture keeps itself off any proxy (no_proxy); here it is the proxy, for the next check.
   unsetenv("no_proxy");
   unsetenv("NO_PROXY");

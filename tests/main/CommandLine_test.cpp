@@ -17,9 +17,7 @@ TEST(CommandLine, TheArgumentTextFollowsTheProgramPathUnchanged) {
       {u"larkspan.exe", u""},
       {u"\"C:\\Program Files\\larkspan.exe\"   ", u""},
       {u"", u""}};
-  for (const auto& [commandLine, argumentText] : cases) {
-    EXPECT_EQ(ArgumentText(commandLine), argumentText);
-  }
+  for (const auto& [commandLine, text] : cases) EXPECT_EQ(ArgumentText(commandLine), text);
 }
 
 }  // namespace

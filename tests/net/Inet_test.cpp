@@ -37,11 +37,9 @@ class InetTest : public ::testing::Test {
     inet.Execute(FromUtf8(server.Url("/x")), u"GET");
     EXPECT_FALSE(inet.StillExecuting(kResponseWait));
     std::string body;
-    for (std::size_t left = size; left > 0;) {
-      const std::size_t ask = std::min<std::size_t>(left, 1024);
-      inet.GetChunk(chunk, static_cast<std::int32_t>(ask));
+    for (std::size_t left = size, ask; left > 0; left -= ask) {
+      inet.GetChunk(chunk, static_cast<std::int32_t>(ask = std::min<std::size_t>(left, 1024)));
       body.append(chunk.begin(), chunk.end());
-      left -= ask;
     }
     return body;
   }

@@ -113,8 +113,7 @@ std::string Got(const std::string& url, bool wholeText) {
   try {
     if (wholeText) return Shown(ToUtf8(inet.OpenURL(FromUtf8(url))));
     inet.Execute(FromUtf8(url), u"GET");
-    while (inet.StillExecuting(std::chrono::milliseconds(100))) {
-    }
+    while (inet.StillExecuting(std::chrono::milliseconds(100))) continue;
     std::string body;
     std::vector<std::uint8_t> chunk;
     for (long left = std::stol(ToUtf8(inet.GetHeader(u"Content-Length"))); left > 0; left -= 1024) {

@@ -100,9 +100,7 @@ void HeadlessBackend::FireDue(std::int64_t until) {
 
 bool HeadlessBackend::Step() {
   std::int64_t next = INT64_MAX;
-  for (HeadlessControl* t : ActiveTimers()) {
-    if (!t->ticking) next = std::min(next, t->nextDue);
-  }
+  for (HeadlessControl* t : ActiveTimers()) next = t->ticking ? next : std::min(next, t->nextDue);
   if (!scheduled_.empty()) next = std::min(next, scheduled_.begin()->first);
   if (next == INT64_MAX) return false;
   FireDue(std::max(next, now_));

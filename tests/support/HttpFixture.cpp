@@ -63,10 +63,6 @@ bool Readable(Socket s, int ms) {
   return select(static_cast<int>(s + 1), &set, nullptr, nullptr, &wait) > 0;
 }
 
-std::string PathOf(const std::string& target) {
-  return target.substr(0, target.find('?'));
-}
-
 }  // namespace
 
 struct HttpFixture::State {
@@ -93,7 +89,9 @@ struct HttpFixture::State {
       std::lock_guard lock(mutex);
       if (stopping) return;
       if (!waiting) continue;
-      connections.emplace_back([this, s = accept(listener, nullptr, nullptr)] { Handle(s); });
+      const Socket s = accept(listener, nullptr, nullptr);
+      open.insert(s);
+      connections.emplace_back([this, s] { Handle(s); });
     }
   }
 
@@ -140,22 +138,19 @@ struct HttpFixture::State {
     const std::size_t lineEnd = received.find("\r\n");
     std::istringstream(received.substr(0, lineEnd)) >> request.method >> request.target;
     request.head = received.substr(lineEnd + 2, end - lineEnd);
+    const std::string path = request.target.substr(0, request.target.find('?'));
     std::lock_guard lock(mutex);
     requests.push_back(request);
-    auto to = repliesTo.find(PathOf(request.target));
+    auto to = repliesTo.find(path);
     if (to != repliesTo.end() &&
         request.head.find(to->second.first + "\r\n") != std::string::npos) {
       return to->second.second;
     }
-    auto found = replies.find(PathOf(request.target));
+    auto found = replies.find(path);
     return found == replies.end() ? Reply::Text("not found", 404) : found->second;
   }
 
   void Handle(Socket s) {
-    {
-      std::lock_guard lock(mutex);
-      open.insert(s);
-    }
     const Reply reply = Receive(s);
     bool sent = Pause(std::chrono::milliseconds(reply.headAfterMs)) &&
                 Send(s, reply.head.data(), reply.head.size(), 0);
@@ -191,10 +186,7 @@ Reply Reply::Text(std::string body, int status, const std::string& extraHeaders)
 }
 
 Reply Reply::Raw(const std::string& headLines, std::string body) {
-  Reply reply;
-  reply.head = headLines + "\r\n";
-  reply.body = std::move(body);
-  return reply;
+  return {.head = headLines + "\r\n", .body = std::move(body)};
 }
 
 std::string PatternBody(std::size_t size) {
@@ -215,17 +207,15 @@ HttpFixture::HttpFixture() : state_(std::make_unique<State>()) {
 
 HttpFixture::~HttpFixture() {
   {
+    // No connection is accepted after this; a reply that a client no longer reads would block
+    // its thread for good.
     std::lock_guard lock(state_->mutex);
     state_->stopping = true;
+    for (const Socket s : state_->open) shutdown(s, 2);  // SHUT_RDWR, SD_BOTH
   }
   state_->stopped.notify_all();
   state_->acceptor.join();
   CloseSocket(state_->listener);
-  {
-    // A reply that a client no longer reads would block its thread for good.
-    std::lock_guard lock(state_->mutex);
-    for (const Socket s : state_->open) shutdown(s, 2);  // SHUT_RDWR, SD_BOTH
-  }
   // The accept loop has ended, so the list is stable now.
   for (std::thread& connection : state_->connections) connection.join();
 }

@@ -13,8 +13,8 @@ namespace larkspan::test {
 struct Reply {
   enum class End { kClose, kHold, kReset };
 
-  std::string head;        // status line and header lines with their CR LF, then the empty line
-  std::string body;        // sent `repeat` times after the head
+  std::string head{};      // status line and header lines with their CR LF, then the empty line
+  std::string body{};      // sent `repeat` times after the head
   std::size_t repeat = 1;  // large bodies without the memory
   std::size_t bodyBytes = SIZE_MAX;  // at most this many body bytes go out, then `end`
   int bytesPerSecond = 0;            // pacing of the body (0: as fast as it goes)

@@ -24,9 +24,7 @@ inline WorkedExample ReadWorkedExample() {
   std::string* next = nullptr;
   for (std::string line; std::getline(doc, line);) {
     if (next && line.starts_with("    ")) *std::exchange(next, nullptr) = line.substr(4);
-    for (const auto& [marker, part] : markers) {
-      if (line.ends_with(marker)) next = part;
-    }
+    for (const auto& [marker, part] : markers) next = line.ends_with(marker) ? part : next;
   }
   return example;
 }

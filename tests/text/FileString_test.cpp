@@ -18,9 +18,7 @@ TEST(FileStringTest, NamesAndExtensions) {
       {u"/dir.d/.profile", false, u""},
       {u"/dir.d/readme", false, u"readme"},  // a dot before the separator is no extension
   };
-  for (const auto& [text, withExtension, expected] : cases) {
-    EXPECT_EQ(GetFileName(text, u"/", withExtension), expected);
-  }
+  for (const auto& [text, whole, name] : cases) EXPECT_EQ(GetFileName(text, u"/", whole), name);
   EXPECT_EQ(GetFileExtension(u"setup.tar.gz"), u"gz");
   EXPECT_EQ(GetFileExtension(u"setup."), u"");
   EXPECT_EQ(GetFileExtension(u"setup"), u"");

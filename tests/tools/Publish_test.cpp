@@ -75,25 +75,25 @@ class PublishCheck : public ::testing::Test {
     std::ofstream(folder / "setup.exe", std::ios::binary) << bytes;
     return (folder / "setup.exe").u16string();
   }
-  // Runs check on `text` served at /u.txt ("%" stands for the installer's address).
-  int Check(std::string text, const char16_t* installed, const std::u16string& localFile = u"",
-            const std::string& key = "") {
+  // Runs check on `text` served at /u.txt ("%" stands for the installer's address): it ends
+  // with `status`, and its report shows `shows`.
+  void Check(std::string text, const char16_t* installed, int status, const char* shows,
+             const std::u16string& localFile = u"", const std::string& key = "") {
     if (const auto at = text.find('%'); at != std::string::npos) {
       text.replace(at, 1, http.Url("/setup.exe"));
     }
     http.Serve("/u.txt", Reply::Text(text));
     std::ostringstream out;
-    const int status = publish::Check(langText, transfer, FromUtf8(http.Url("/u.txt")), installed,
-                                      localFile, key, out);
-    report = out.str();
-    return status;
+    const int ended = publish::Check(langText, transfer, FromUtf8(http.Url("/u.txt")), installed,
+                                     localFile, key, out);
+    EXPECT_EQ(ended, status) << shows;
+    EXPECT_NE(out.str().find(shows), std::string::npos) << out.str();
   }
 
   LangTable langText;
   InetSettings transfer;
   HttpFixture http;
   std::filesystem::path folder;
-  std::string report;
 };
 
 TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
@@ -115,11 +115,7 @@ TEST_F(PublishCheck, ShowsTheOutcomeAsTheWindowWould) {
        "message \"JNSplit - Function Error: Number of position is out of script! The maixmum split "
        "text number is: 1\"\n  the updater"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Check(c.text, c.installed), c.status);
-    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
-  }
+  for (const auto& c : cases) Check(c.text, c.installed, c.status, c.shows);
 }
 
 TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
@@ -149,11 +145,9 @@ TEST_F(PublishCheck, PassesOnlyAnInstallerThatTheUpdaterDownloadsWhole) {
       {Reply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 33553408\r\n"), "", 1,
        "Content-Length: 33553408 (32 MB)\n  received: 0 of"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.shows);
     http.Serve("/setup.exe", c.reply);
-    const std::u16string local = c.local.empty() ? u"" : LocalFile(c.local);
-    EXPECT_EQ(Check("2026#3.2#0201000#%#n", u"0*0", local), c.status);
-    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+    Check("2026#3.2#0201000#%#n", u"0*0", c.status, c.shows,
+          c.local.empty() ? u"" : LocalFile(c.local));
   }
 }
 
@@ -184,10 +178,8 @@ TEST_F(PublishCheck, ASignedReleaseChecksAsAKeyedUpdaterTakesIt) {
       {"2027" + text.substr(4), installer, 1, "does not verify with the key"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.shows);
     http.Serve("/setup.exe", Reply::Text(c.served));
-    EXPECT_EQ(Check(c.text, u"0*0", u"", signer.PublicKeyText()), c.status);
-    EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+    Check(c.text, u"0*0", c.status, c.shows, u"", signer.PublicKeyText());
   }
 }
 
