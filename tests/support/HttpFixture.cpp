@@ -5,6 +5,7 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/select.h>
 #include <sys/socket.h>
@@ -12,6 +13,7 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -29,6 +31,9 @@ namespace {
 using Socket = SOCKET;
 constexpr int kSendFlags = 0;
 const auto CloseSocket = closesocket;
+const auto LastError = WSAGetLastError;
+constexpr int kWouldBlock = WSAEWOULDBLOCK;
+const auto NoBlocking = [](Socket s, u_long on = 1) { ioctlsocket(s, FIONBIO, &on); };
 const int winsock = [] {
   WSADATA data;
   return WSAStartup(MAKEWORD(2, 2), &data);
@@ -37,6 +42,9 @@ const int winsock = [] {
 using Socket = int;
 constexpr int kSendFlags = MSG_NOSIGNAL;
 const auto CloseSocket = close;
+const auto LastError = [] { return errno; };
+constexpr int kWouldBlock = EWOULDBLOCK;
+const auto NoBlocking = [](Socket s) { fcntl(s, F_SETFL, fcntl(s, F_GETFL) | O_NONBLOCK); };
 #endif
 
 Socket Listener(int& port, int backlog) {
@@ -54,13 +62,15 @@ Socket Listener(int& port, int backlog) {
   return s;
 }
 
-// Whether the socket has something to read (or has been closed) within `ms`.
-bool Readable(Socket s, int ms) {
+// Whether the socket has something to read (or has been closed), or with `writing` room to
+// write, within `ms`.
+bool Readable(Socket s, int ms, bool writing = false) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(s, &set);
   timeval wait{0, ms * 1000};
-  return select(static_cast<int>(s + 1), &set, nullptr, nullptr, &wait) > 0;
+  return select(static_cast<int>(s + 1), writing ? nullptr : &set, writing ? &set : nullptr,
+                nullptr, &wait) > 0;
 }
 
 }  // namespace
@@ -90,6 +100,7 @@ struct HttpFixture::State {
       if (stopping) return;
       if (!waiting) continue;
       const Socket s = accept(listener, nullptr, nullptr);
+      NoBlocking(s);
       open.insert(s);
       connections.emplace_back([this, s] { Handle(s); });
     }
@@ -102,7 +113,12 @@ struct HttpFixture::State {
     while (size > 0) {
       const std::size_t n = std::min(slice, size);
       for (std::size_t sent = 0; sent < n;) {
+        // A socket that never blocks: a peer that reads no more holds no thread past the end.
         const int r = send(s, data + sent, static_cast<int>(n - sent), kSendFlags);
+        if (r < 0 && LastError() == kWouldBlock && !Stopping()) {
+          Readable(s, 20, true);
+          continue;
+        }
         if (r <= 0) return false;
         sent += static_cast<std::size_t>(r);
       }
