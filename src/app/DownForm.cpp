@@ -207,10 +207,12 @@ DownForm::RunEnd DownForm::Download() {
   if (keyed) {
     // The chosen name and ".part", the name cut before its extension where that would make it
     // longer than a file system holds.
+    const std::u16string suffix = u".part";
     const std::filesystem::path chosen(targetPath);
     const std::filesystem::path part =
         chosen.parent_path() /
-        (OfferedFileName(chosen.filename().u16string(), FileNameMaxBytes() - 5) + u".part");
+        (OfferedFileName(chosen.filename().u16string(), FileNameMaxBytes() - suffix.size()) +
+         suffix);
     target_.Open(part);
     unverified_ = part;
   } else {

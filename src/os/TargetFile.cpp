@@ -24,7 +24,6 @@ void TargetFile::Flush() {
 void TargetFile::CloseAs(const std::filesystem::path& path) {
   if (handle_ == kClosed) throw Failure(kBadFileName, "no target file open");
   CloseRenaming(std::exchange(handle_, kClosed), path_, path);
-  path_ = path;
 }
 
 void TargetFile::Close() noexcept {
